@@ -1,0 +1,20 @@
+# mg_native_test(name sources... LIBS libs...): a GoogleTest binary of the host build.
+function(mg_native_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  add_test(NAME native.${name} COMMAND ${name})
+  set_tests_properties(native.${name} PROPERTIES LABELS native TIMEOUT 300)
+endfunction()
+
+# mg_wine_test(name sources... LIBS libs...): a GoogleTest binary of the Windows
+# build, run under Wine in the build tree's own prefix.
+function(mg_wine_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main gmock)
+  add_test(NAME wine.${name} COMMAND ${name})
+  set_tests_properties(wine.${name} PROPERTIES LABELS wine TIMEOUT 600
+    FIXTURES_REQUIRED wineprefix
+    ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
+endfunction()

@@ -1,0 +1,7 @@
+// What the worker runs: options in order, input files and their actions, then
+// the embedded instructions program.
+#pragma once
+
+#include "text/string.h"
+
+int runDriver(const StringList& args);
