@@ -1,0 +1,20 @@
+// The operations that instruction commands call. The interpreter knows only
+// this interface; the launcher wires in the JVM, install and launch
+// operations, so the interpreter builds and tests on its own.
+#pragma once
+
+#include <cstdint>
+
+#include "text/string.h"
+
+class Operations {
+public:
+    virtual ~Operations() = default;
+    virtual void initializeUi() = 0;
+    virtual void findJvm(bool showUi, bool showFailureMessage) = 0;
+    virtual void verifyJvmById(bool showUi, bool showFailureMessage, std::int32_t fileIndex) = 0;
+    virtual void installJvm(std::int32_t mode) = 0;
+    virtual void launchWithJvmFile(const String& jvmFileName, std::int16_t seconds) = 0;
+    virtual void launchWithEmbeddedJvmFile(std::int32_t fileIndex, std::int16_t seconds) = 0;
+    virtual void executeEmbeddedLauncher(std::int32_t fileIndex) = 0;
+};

@@ -1,0 +1,4 @@
+#include "payload/temp.h"
+
+// Placeholder until the temporary-item register exists.
+void cleanupPass() {}
