@@ -1,0 +1,232 @@
+#include "text/tagfile.h"
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+
+#include "launcher/log.h"
+#include "text/text.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// fgetc returns EOF both at the end and on a read error; testing with a peek
+// rather than feof() keeps a failing stream from looping forever.
+bool atEnd(std::FILE* stream) {
+    int c = std::fgetc(stream);
+    if (c == EOF) return true;
+    std::ungetc(c, stream);
+    return false;
+}
+
+// The tags being parsed. A file of many thousands of tags, or one that keeps
+// redefining names, must not cost a linear search and a vector shift per
+// line, so removal only marks a slot and the list is compacted once at the
+// end.
+class ParseList {
+public:
+    explicit ParseList(std::vector<Tag>& tags) : tags_(tags) {
+        alive_.assign(tags_.size(), true);
+        for (std::size_t i = 0; i < tags_.size(); ++i) index_.emplace(tags_[i].name, i);
+    }
+    ~ParseList() {
+        std::vector<Tag> kept;
+        kept.reserve(tags_.size());
+        for (std::size_t i = 0; i < tags_.size(); ++i)
+            if (alive_[i]) kept.push_back(std::move(tags_[i]));
+        tags_.swap(kept);
+    }
+    ParseList(const ParseList&) = delete;
+    ParseList& operator=(const ParseList&) = delete;
+
+    void remove(const String& name) {
+        auto it = index_.find(name);
+        if (it == index_.end()) return;
+        alive_[it->second] = false;
+        index_.erase(it);
+    }
+    // Appends a value; an absent tag is created at the end.
+    void add(const String& name, const String& value) {
+        auto it = index_.find(name);
+        if (it != index_.end()) {
+            tags_[it->second].values.push_back(value);
+            return;
+        }
+        tags_.push_back(Tag{name, StringList{value}});
+        alive_.push_back(true);
+        index_.emplace(name, tags_.size() - 1);
+    }
+
+private:
+    std::vector<Tag>& tags_;
+    std::vector<bool> alive_;
+    std::unordered_map<std::string, std::size_t> index_;
+};
+
+bool needsQuotes(const String& value) {
+    return value.empty() || isSpaceChar(value.front()) || isSpaceChar(value.back()) ||
+           value.find('"') != String::npos;
+}
+
+void writeValue(std::FILE* f, const String& value) {
+    std::fputs("  ", f);
+    if (!needsQuotes(value)) {
+        std::fwrite(value.data(), 1, value.size(), f);
+    } else {
+        std::fputc('"', f);
+        for (char c : value) {
+            if (c == '"') std::fputc('"', f);
+            std::fputc(c, f);
+        }
+        std::fputc('"', f);
+    }
+    std::fputc('\n', f);
+}
+
+}  // namespace
+
+void TagFile::load(const String& fileName) {
+    FilePtr f(std::fopen(fileName.c_str(), "r"));
+    if (!f) throw LauncherException("Unable to load input file: " + fileName);
+    parse(f.get(), fileName, 0, -1);
+}
+
+void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long length) {
+    fileName_ = fileName;
+    lineCount_ = 0;
+    if (offset < 0 || std::fseek(stream, offset, SEEK_SET) != 0)
+        throw LauncherException("Unable to read tag file.");
+
+    // 64 bits: an offset and length near 2 GB must not wrap the region's end.
+    const std::int64_t regionEnd = static_cast<std::int64_t>(offset) + length;
+    auto syntaxError = [&](std::int32_t line, const char* what) {
+        String message = "Syntax error in " + fileName_ + " at line " + toDecimal(line) + " ==> " + what;
+        writeLog(message, LOG_ERROR);
+        return LauncherException(message);
+    };
+
+    ParseList list(tags_);
+    while (!atEnd(stream)) {
+        if (length >= 0 && static_cast<std::int64_t>(std::ftell(stream)) >= regionEnd) break;
+        String line;
+        readLine(stream, line);
+        ++lineCount_;
+        if (line.empty()) continue;
+
+        std::size_t colon = line.find(':');
+        if (colon == String::npos) throw syntaxError(lineCount_, "Missing colon at the end of the tag name.");
+        String name = line.substr(0, colon);
+        trim(name);
+        list.remove(name);
+
+        if (colon + 1 == line.size()) {
+            // Value lines run to "/:" or the end of the stream, past the region if need be.
+            const std::int32_t tagLine = lineCount_;
+            for (;;) {
+                if (atEnd(stream)) throw syntaxError(tagLine, "Missing /: tag completer.");
+                String value;
+                readLine(stream, value);
+                ++lineCount_;
+                if (!value.empty() && value[0] == '"') {
+                    std::size_t pos = 1;
+                    value = parseArgument(value, pos, true);
+                }
+                if (value.empty()) continue;
+                if (value == "/:") break;
+                list.add(name, value);
+            }
+            continue;
+        }
+
+        std::size_t start = line.find_first_not_of(WHITESPACE, colon + 1);
+        if (start == String::npos) throw syntaxError(lineCount_, "Invalid tag format.");
+        String value;
+        if (line[start] == '"') {
+            std::size_t pos = start + 1;
+            value = parseArgument(line, pos, true);
+        } else {
+            value = line.substr(start);
+        }
+        list.add(name, value);
+    }
+}
+
+const Tag* TagFile::findTag(const String& name) const {
+    for (const Tag& tag : tags_)
+        if (tag.name == name) return &tag;
+    return nullptr;
+}
+
+String TagFile::getValue(const String& name, std::size_t index) const {
+    const Tag* tag = findTag(name);
+    if (!tag || index >= tag->values.size()) return String();
+    return tag->values[index];
+}
+
+std::size_t TagFile::valueCount(const String& name) const {
+    const Tag* tag = findTag(name);
+    return tag ? tag->values.size() : 0;
+}
+
+bool TagFile::getBool(const String& name, bool defaultValue) const {
+    String value = getValue(name);
+    std::int16_t n;
+    if (value.empty() || !scanShort(value, n)) return defaultValue;
+    return n != 0;
+}
+
+void TagFile::setValue(const String& name, const String& value) {
+    for (Tag& tag : tags_) {
+        if (tag.name == name) {
+            tag.values.resize(1);
+            tag.values[0] = value;
+            return;
+        }
+    }
+    tags_.push_back(Tag{name, StringList{value}});
+}
+
+void TagFile::addValue(const String& name, const String& value) {
+    for (Tag& tag : tags_) {
+        if (tag.name == name) {
+            tag.values.push_back(value);
+            return;
+        }
+    }
+    setValue(name, value);
+}
+
+void TagFile::setBool(const String& name, bool flag) { setValue(name, flag ? "1" : "0"); }
+
+void TagFile::removeTag(const String& name) {
+    for (auto it = tags_.begin(); it != tags_.end(); ++it) {
+        if (it->name == name) {
+            tags_.erase(it);
+            return;
+        }
+    }
+}
+
+void TagFile::setJvmLocation(const String& home, const String& jvmFile, bool temporary) {
+    setValue("JVM_HOME", home);
+    setValue("JVM_FILE", jvmFile);
+    setBool("JVM_TEMP", temporary);
+}
+
+void TagFile::write(const String& fileName) const {
+    FilePtr f(std::fopen(fileName.c_str(), "w"));
+    if (!f) return;
+    for (const Tag& tag : tags_) {
+        if (tag.values.empty()) continue;
+        std::fwrite(tag.name.data(), 1, tag.name.size(), f.get());
+        std::fputc(':', f.get());
+        bool multi = tag.values.size() > 1;
+        if (multi) std::fputc('\n', f.get());
+        for (const String& value : tag.values) writeValue(f.get(), value);
+        if (multi) std::fputs("/:\n", f.get());
+    }
+}
