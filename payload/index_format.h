@@ -1,0 +1,47 @@
+// The byte format at the end of a launcher file: the embedded files' bytes,
+// then the file index, then an 8-byte trailer (index offset, identification
+// value). Shared by the launcher (reading) and mgpack (reading and writing).
+// Every multi-byte integer is big-endian.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "payload/file_entry.h"
+#include "text/string.h"
+
+constexpr std::uint32_t LAUNCHER_MAGIC = 0xCA82CA82u;
+constexpr int TRAILER_SIZE = 8;
+constexpr int HIGHEST_FILE_TYPE = FT_EMBEDDED_LAUNCHER;
+
+// Read a big-endian field byte by byte; throw LauncherException(message)
+// when the stream ends first.
+std::uint32_t readU32BE(std::FILE* stream, const char* message);
+std::uint16_t readU16BE(std::FILE* stream, const char* message);
+
+// Reads one entry record at the stream's position into entry.
+void readEntryRecord(std::FILE* stream, FileEntry& entry);
+
+// Reads the trailer and index of an open binary stream. False (and no
+// entries) when the file does not end with the identification value.
+// Throws LauncherException with the format's messages; entries read before
+// a failing record are left in `entries`.
+bool readFileIndex(std::FILE* stream, std::vector<std::unique_ptr<FileEntry>>& entries);
+
+// The five-line log record of an entry.
+String entryLogRecord(const FileEntry& entry);
+
+// Byte images for writers.
+void appendU32BE(std::string& out, std::uint32_t value);
+void appendU16BE(std::string& out, std::uint16_t value);
+// The index of the given entries (count and records), without the trailer.
+std::string encodeFileIndex(const std::vector<FileEntry>& entries);
+std::string encodeTrailer(std::uint32_t indexOffset);
+
+// Type names for tools: "instructions", "jvm-file", ... by value; empty
+// outside 0..7. typeFromName accepts a name or a decimal 0..7, -1 otherwise.
+String fileTypeName(int type);
+int fileTypeFromName(const String& name);
