@@ -1,0 +1,173 @@
+// Process entry: the main thread only pumps messages for the hidden main
+// window and the progress dialog; one worker thread does the launcher's work.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "launcher/cmdline.h"
+#include "launcher/launcher.h"
+#include "launcher/log.h"
+#include "launcher/settings.h"
+#include "payload/temp.h"
+#include "ui/handles.h"
+#include "ui/message_buffer.h"
+#include "ui/messages.h"
+#include "ui/progress.h"
+#include "ui/progress_win.h"
+
+namespace {
+
+String windowClassName;
+HWND mainWindow = nullptr;
+Handle workerThread;
+bool workerPending = true;
+
+// How long WinMain lets a worker that has asked for the end finish returning
+// before it stops it.
+const DWORD kWorkerExitMillis = 5000;
+
+bool isWindows9x() {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!::GetVersionExA(&info)) return false;
+    return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+void startTrace() {
+    char value[260];
+    DWORD length = ::GetEnvironmentVariableA("DBGWIN32TVX", value, sizeof value);
+    // A value too long for the buffer is not a usable path: no trace.
+    if (length == 0 || length >= sizeof value) return;
+    tracePath = String(value, length);
+    traceEnabled = true;
+    writeTrace("Launcher Started", true);
+}
+
+DWORD WINAPI workerMain(LPVOID parameter) {
+    // The window handle comes as the parameter: mainWindow is stored only
+    // after CreateWindowExA returns, and a quick worker could be done first.
+    HWND window = static_cast<HWND>(parameter);
+    CommandLine commandLine;
+    if (splitCommandLine(commandLine) && commandLine.count >= 1) {
+        char path[260] = "";
+        DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+        if (length >= sizeof path) length = sizeof path - 1;
+        StringList args(commandLine.args.begin() + 1, commandLine.args.end());
+        try {
+            runLauncher(args, String(path, length));
+        } catch (...) {
+            // runLauncher reports every failure it knows; nothing may end the
+            // process without the clean-up below.
+        }
+        try {
+            cleanupPass();
+        } catch (...) {
+        }
+    }
+    ::PostMessageA(window, WM_DESTROY, 0, 0);
+    return 0;
+}
+
+LRESULT defaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return useAnsiApi ? ::DefWindowProcA(window, message, wParam, lParam)
+                      : ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: {
+        mainWindow = window;
+        progressDialog = ::CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
+                                              progressDialogProc, 0);
+        if (progressDialog) {
+            ::ShowWindow(progressDialog, SW_HIDE);
+            centerWindow(progressDialog);
+        }
+        LRESULT result = ::DefWindowProcA(window, message, wParam, lParam);
+        if (workerPending) {
+            workerPending = false;
+            DWORD id = 0;
+            workerThread.reset(::CreateThread(nullptr, 0, workerMain, window, 0, &id));
+            // Without a worker nobody would ever end the loop.
+            if (!workerThread) ::PostMessageA(window, WM_DESTROY, 0, 0);
+        }
+        return result;
+    }
+    case WM_DESTROY:
+        if (progressDialog && ::IsWindow(progressDialog)) ::DestroyWindow(progressDialog);
+        progressDialog = nullptr;
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_ENDSESSION:
+        // Only a session that really ends: after a cancelled shutdown the
+        // launched application still needs its files.
+        if (wParam) {
+            try {
+                cleanupPass();
+            } catch (...) {
+            }
+        }
+        return 0;
+    default:
+        return defaultProcedure(window, message, wParam, lParam);
+    }
+}
+
+// The worker must not outlive WinMain: the runtime's exit code would run
+// beside it. Normally it has posted the destroy message and is returning, so
+// the wait is short; a worker still at work is stopped and waited for.
+void stopWorker() {
+    if (!workerThread) return;
+    if (::WaitForSingleObject(workerThread.get(), kWorkerExitMillis) == WAIT_TIMEOUT) {
+        ::TerminateThread(workerThread.get(), 0);
+        ::WaitForSingleObject(workerThread.get(), INFINITE);
+    }
+    workerThread.reset();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    useAnsiApi = isWindows9x();
+    startTrace();
+
+    instanceHandle = instance;
+    windowClassName = loadStringText(IDS_WINDOW_CLASS);
+
+    // The dialog's progress bar is a common control.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = windowClassName.c_str();
+    ::RegisterClassExA(&windowClass);
+
+    HWND window = ::CreateWindowExA(0, windowClassName.c_str(), "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (!window) return 0;
+    mainWindow = window;
+    ::ShowWindow(window, SW_HIDE);
+    ::UpdateWindow(window);
+
+    MSG message;
+    for (;;) {
+        BOOL got = useAnsiApi ? ::GetMessageA(&message, nullptr, 0, 0) : ::GetMessageW(&message, nullptr, 0, 0);
+        // -1 is an error of the call itself; treat it as the end, not a message.
+        if (got == 0 || got == -1) break;
+        if (progressDialog && ::IsDialogMessageA(progressDialog, &message)) continue;
+        ::TranslateMessage(&message);
+        if (useAnsiApi)
+            ::DispatchMessageA(&message);
+        else
+            ::DispatchMessageW(&message);
+    }
+
+    stopWorker();
+    // The quit message carries 0; the launcher's exit code is always 0.
+    return 0;
+}

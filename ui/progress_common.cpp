@@ -1,0 +1,67 @@
+#include "ui/messages.h"
+#include "ui/progress.h"
+#include "ui/progress_state.h"
+
+int statusStringId = -1;
+int detailStringId = -1;
+int detailKind = 0;
+String detailText;
+
+int statusStringIdFor(int kind) {
+    switch (kind) {
+    case STATUS_INITIALIZING: return 2;
+    case STATUS_SEARCHING: return 3;
+    case STATUS_NOT_FOUND: return 6;
+    case STATUS_RUNNING: return 5;
+    case STATUS_PREPARING: return 4;
+    default: return -1;
+    }
+}
+
+int detailStringIdFor(int kind) {
+    switch (kind) {
+    case DETAIL_SEARCHING_FOR: return 7;
+    case DETAIL_SCANNING: return 25;
+    case DETAIL_VERIFYING: return 26;
+    default: return -1;
+    }
+}
+
+String statusPart(const String& caption) {
+    if (statusStringId <= 0) return String();
+    return formatStringText(statusStringId, {caption});
+}
+
+String detailPart() {
+    if (detailStringId <= 0) return String();
+    return formatStringText(detailStringId, {detailText});
+}
+
+String joinStatusLine(const String& status, const String& detail) {
+    return formatText("%1!s! %2!s!", {status, detail});
+}
+
+DetailSaver::DetailSaver() : kind_(detailKind), text_(detailText) {}
+
+DetailSaver::~DetailSaver() {
+    // Runs during unwinding too: a failed refresh must not end the process.
+    try {
+        setDetail(kind_, text_);
+    } catch (...) {
+    }
+}
+
+WindowPosition centerPosition(const Rect& window, const Rect* owner, int screenWidth, int screenHeight) {
+    const int w = window.right - window.left;
+    const int h = window.bottom - window.top;
+    if (!owner) return {(screenWidth - w) / 2, (screenHeight - h) / 2};
+    const int ow = owner->right - owner->left;
+    const int oh = owner->bottom - owner->top;
+    int x = owner->left + ow / 2 - w / 2;
+    int y = owner->top + oh / 2 - h / 2;
+    if (x < 0) x = 0;
+    if (y < 0) y = 0;
+    if (x >= screenWidth - w - 10) x = screenWidth - w - 10;
+    if (y >= screenHeight - h - 10) y = screenHeight - h - 10;
+    return {x, y};
+}
