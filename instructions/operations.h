@@ -17,4 +17,9 @@ public:
     virtual void launchWithJvmFile(const String& jvmFileName, std::int16_t seconds) = 0;
     virtual void launchWithEmbeddedJvmFile(std::int32_t fileIndex, std::int16_t seconds) = 0;
     virtual void executeEmbeddedLauncher(std::int32_t fileIndex) = 0;
+
+    // Asked after every jump the program takes, so that a looping program
+    // still ends when the user cancels the progress window. The default reads
+    // the process-wide flag the dialog sets.
+    virtual bool cancelRequested();
 };

@@ -1,0 +1,196 @@
+#include "instructions/instructions.h"
+
+#include <cstring>
+
+#include "instructions/variables.h"
+#include "launcher/log.h"
+#include "text/text.h"
+
+const char* const INSTRUCTIONS_TAG = "INSTRUCTIONS";
+
+const Instructions::CommandEntry Instructions::commands_[] = {
+    {"FIND_JVM", &Instructions::findJvm},
+    {"GOTO", &Instructions::gotoLabel},
+    {"ILAUNCH", &Instructions::internalLaunch},
+    {"INITIALIZE_UI", &Instructions::initializeUi},
+    {"INSTALL_JVM", &Instructions::installJvm},
+    {"JMP0", &Instructions::jumpIfZero},
+    {"LAUNCH", &Instructions::launch},
+    {"SET", &Instructions::set},
+    {"VERIFY", &Instructions::verify},
+    {"EXECUTE_LAUNCHER", &Instructions::executeLauncher},
+};
+
+Instructions::Instructions(const TagFile& program, Operations& operations)
+    : program_(program), operations_(operations) {}
+
+void Instructions::run() {
+    statementCount_ = static_cast<std::int32_t>(program_.valueCount(INSTRUCTIONS_TAG));
+    statementIndex_ = 0;
+    while (statementIndex_ < statementCount_) {
+        String statement = program_.getValue(INSTRUCTIONS_TAG, static_cast<std::size_t>(statementIndex_));
+        std::size_t pos = 0;
+        String word;
+        if (!nextWord(statement, pos, word)) raiseError("No command specified.");
+        jumped_ = false;
+        if (word[0] == ':') {
+            // A label: nothing to do until something jumps to it.
+        } else if (word == "//") {
+            // A comment.
+        } else {
+            execute(word, statement, pos);
+        }
+        // Looping programs are allowed, so a jump is where a cancel from the
+        // progress window must be noticed: no loop can bypass this check.
+        if (jumped_ && operations_.cancelRequested()) {
+            writeLog("Instructions stopped: the user cancelled.");
+            return;
+        }
+        ++statementIndex_;
+    }
+}
+
+void Instructions::execute(const String& command, const String& statement, std::size_t pos) {
+    for (const CommandEntry& entry : commands_) {
+        if (command == entry.name) {
+            (this->*entry.command)(statement, pos);
+            return;
+        }
+    }
+    raiseError("Invalid command (" + command + "). ");
+}
+
+std::int32_t Instructions::resolveLabel(const String& label) {
+    String target = ":" + label;
+    expandReferences(target, "Invalid label specified.", *this);
+    if (target == ":")
+        raiseError("Label " + label + " resolved to a blank string. Labels cannot be blank.");
+    // The whole statement must equal the target, so a label line with a
+    // further word never matches. The first statement can be a label too.
+    const Tag* tag = program_.findTag(INSTRUCTIONS_TAG);
+    std::int32_t count = tag ? static_cast<std::int32_t>(tag->values.size()) : 0;
+    for (std::int32_t k = 0; k < count; ++k) {
+        if (tag->values[static_cast<std::size_t>(k)] == target) return k;
+    }
+    raiseError("Label not found (" + label + ")");
+}
+
+void Instructions::raiseError(const String& message) const {
+    throw InstructionsException{message, statementIndex_ + 1};
+}
+
+String Instructions::requireWord(const String& statement, std::size_t& pos, const char* missingMessage) const {
+    String word;
+    if (!nextWord(statement, pos, word)) raiseError(missingMessage);
+    return word;
+}
+
+void Instructions::jumpTo(const String& label) {
+    statementIndex_ = resolveLabel(label);
+    jumped_ = true;
+}
+
+void Instructions::initializeUi(const String&, std::size_t) { operations_.initializeUi(); }
+
+void Instructions::findJvm(const String& statement, std::size_t pos) {
+    String word = requireWord(statement, pos,
+                              "The first argument to FIND_JVM should be a 1 if the UI should be displayed or a 0 if "
+                              "the UI should be suppressed.");
+    bool showUi = evalBoolean(word, "", *this);
+    word = requireWord(statement, pos,
+                       "The second argument to FIND_JVM should be a 1 if a find failure message should be displayed "
+                       "in a UI or 0 if no message should be displayed.");
+    bool showFailureMessage = evalBoolean(word, "", *this);
+    operations_.findJvm(showUi, showFailureMessage);
+}
+
+void Instructions::verify(const String& statement, std::size_t pos) {
+    String word = requireWord(statement, pos,
+                              "The first argument to VERIFY should be a 1 if the UI should be displayed or a 0 if the "
+                              "UI should be suppressed.");
+    bool showUi = evalBoolean(word, "", *this);
+    word = requireWord(statement, pos,
+                       "The second argument to VERIFY should be a 1 if a find failure message should be displayed in "
+                       "a UI or 0 if no message should be displayed.");
+    bool showFailureMessage = evalBoolean(word, "", *this);
+    word = requireWord(statement, pos, "The third argument to VERIFY should be the file index number of the jvm file.");
+    std::int32_t fileIndex = evalNumber(word, "", *this);
+    operations_.verifyJvmById(showUi, showFailureMessage, fileIndex);
+}
+
+void Instructions::installJvm(const String& statement, std::size_t pos) {
+    const char* message = "The first argument to INSTALL_JVM should be a 0, 1 or 2.";
+    String word = requireWord(statement, pos, message);
+    std::int32_t mode = evalNumber(word, "", *this);
+    if (mode < 0 || mode > 2) raiseError(message);
+    operations_.installJvm(mode);
+}
+
+void Instructions::launch(const String& statement, std::size_t pos) {
+    String jvmFileName = readStringArgument(statement, pos, "Invalid jvm file name specified in LAUNCH.", *this);
+    String word = requireWord(statement, pos,
+                              "The second argument to LAUNCH should be the number of seconds to display the UI "
+                              "during the launch.");
+    std::int16_t seconds = evalShort(word, "", *this);
+    operations_.launchWithJvmFile(jvmFileName, seconds);
+}
+
+// Shared by ILAUNCH and EXECUTE_LAUNCHER, which report a missing index alike.
+static const char* const MISSING_FILE_INDEX =
+    "The first argument to ILAUNCH should be the file index number of the jvm file.";
+
+void Instructions::internalLaunch(const String& statement, std::size_t pos) {
+    String word = requireWord(statement, pos, MISSING_FILE_INDEX);
+    std::int32_t fileIndex = evalNumber(word, "", *this);
+    word = requireWord(statement, pos,
+                       "The second argument to ILAUNCH should be the number of seconds to display the UI during the "
+                       "launch.");
+    std::int16_t seconds = evalShort(word, "", *this);
+    operations_.launchWithEmbeddedJvmFile(fileIndex, seconds);
+}
+
+void Instructions::executeLauncher(const String& statement, std::size_t pos) {
+    String word = requireWord(statement, pos, MISSING_FILE_INDEX);
+    std::int32_t fileIndex = evalNumber(word, "", *this);
+    operations_.executeEmbeddedLauncher(fileIndex);
+}
+
+void Instructions::gotoLabel(const String& statement, std::size_t pos) {
+    String label = requireWord(statement, pos, "The GOTO command requires a label as its only argument.");
+    jumpTo(label);
+}
+
+void Instructions::jumpIfZero(const String& statement, std::size_t pos) {
+    String word;
+    nextWord(statement, pos, word);  // an absent value reports " Empty expression."
+    std::int32_t value = evalNumber(word, "The second argument to JMP0 must be numeric.", *this);
+    String label = requireWord(statement, pos, "JMP0 requires a jump label as its second argument.");
+    if (value == 0) jumpTo(label);
+}
+
+void Instructions::set(const String& statement, std::size_t pos) {
+    String rest;
+    if (pos < statement.size()) rest = statement.substr(pos);
+    trim(rest);
+    std::size_t equals = rest.find('=');
+    if (equals == std::string::npos) raiseError("SET statement is missing =.");
+    String left = rest.substr(0, equals);
+    String right = rest.substr(equals + 1);
+    trim(left);
+    trim(right);
+    try {
+        VariableRef ref = VariableRef::parse(left, "Invalid variable specified on left hand side of SET statement.");
+        String value = evalString(right, "Invalid expression specified for SET command", *this);
+        ref.assign(value, "Invalid value specified for SET command");
+    } catch (const LauncherException& e) {
+        raiseError(e.message());
+    }
+}
+
+void runInstructions(Instructions& instructions) {
+    try {
+        instructions.run();
+    } catch (const InstructionsException& e) {
+        throw LauncherException("Error in instructions. " + e.message + " Line number (" + toDecimal(e.line) + ")");
+    }
+}

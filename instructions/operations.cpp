@@ -1,0 +1,5 @@
+#include "instructions/operations.h"
+
+#include "launcher/settings.h"
+
+bool Operations::cancelRequested() { return ::cancelRequested.load(); }
