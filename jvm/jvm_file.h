@@ -1,0 +1,92 @@
+// JVM files: tag files that describe one acceptable kind of JVM (where its
+// executable lies inside a home, where homes may be found, which system
+// properties it must report). Portable: the registry and the disks are read
+// by the search, which uses the hint parsers below.
+#pragma once
+
+#include <cstddef>
+
+#include "launch/reference_expander.h"
+#include "text/string.h"
+#include "text/tagfile.h"
+
+// A view of one JVM file. It does not own the TagFile (the launcher file or
+// the caller that loaded it does); copies refer to the same TagFile. As a
+// ReferenceExpander it answers the "@NAME@" references of commands built for
+// this JVM.
+class JvmFile : public ReferenceExpander {
+public:
+    explicit JvmFile(TagFile& tagFile) : tagFile_(&tagFile) {}
+
+    TagFile& tagFile() const { return *tagFile_; }
+
+    String jvmExe() const;        // JVM_EXE
+    String description() const;  // DESC
+
+    // Value 0 of tag, empty when absent; for JVM_HOME one trailing backslash
+    // is dropped (C:\jdk\ gives C:\jdk, the drive root C:\ gives C:).
+    String resolveReference(const String& name) const;
+
+    // "@NAME@" only: the reference is replaced by resolveReference(NAME).
+    bool resolveReference(String& text, char delimiter, std::size_t start,
+                          std::size_t& end) override;
+
+private:
+    TagFile* tagFile_;
+};
+
+// Makes the new, registered temporary file that a match copy is written to.
+class TempFileMaker {
+public:
+    virtual ~TempFileMaker() = default;
+    virtual String createTempFile() = 0;
+};
+
+// A JVM home that passed verification, with the JVM file it satisfied.
+struct JvmMatch {
+    JvmMatch(String home, TagFile& jvmFile) : home(std::move(home)), jvmFile(&jvmFile) {}
+
+    // Records the home and the copy's own path in the JVM file (JVM_HOME,
+    // JVM_FILE, JVM_TEMP 0: this changes the shared TagFile), writes it to a
+    // new temporary file and returns that file's path.
+    String writeJvmFile(TempFileMaker& files) const;
+
+    String home;       // exactly as given to the verification
+    TagFile* jvmFile;  // not owned
+};
+
+// One JVM_PROPERTIES value: a property name, "=", the expected value.
+struct RequiredProperty {
+    String name;
+    String expected;
+};
+
+// Splits at the first "=" and trims both sides; false when there is no "=".
+bool parseRequiredProperty(const String& value, RequiredProperty& out);
+
+// Whether actual satisfies expected: exactly, or, when expected ends with
+// "...", by beginning with the text before the "..." ("..." alone accepts
+// anything). Case-sensitive.
+bool propertyValueMatches(const String& expected, const String& actual);
+
+// The candidate home for a PATH_HINT on a drive given as "C:": the drive, a
+// backslash and the hint with one leading backslash removed.
+String pathHintCandidate(const String& drive, const String& hint);
+
+// A PLATFORM_HINT split at its backslashes: [\]HIVE\KEY\PATH\VALUE.
+struct PlatformHint {
+    String hive;          // first component
+    String keyPath;       // between the first and the last backslash
+    String valueName;     // after the last backslash
+    String keyWithValue;  // everything after the hive: the key whose default
+                          // value is read when valueName cannot be
+    // Both a key path and a value name were present. A hint without them has
+    // no sound reading: the search should report it rather than guess.
+    bool complete = false;
+};
+
+// False for an empty hint; never throws for a malformed one.
+bool parsePlatformHint(const String& hint, PlatformHint& out);
+
+// The hive names a platform hint may start with, matched exactly.
+bool isKnownHive(const String& name);

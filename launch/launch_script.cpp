@@ -1,0 +1,341 @@
+#include "launch/launch_script.h"
+
+#include "launcher/log.h"
+#include "launcher/settings.h"
+#include "text/text.h"
+
+namespace {
+
+const char* const kFunctions[] = {"REPLACE",       "RUNTIME_SYSTEMPROP", "RUNTIME_JAVAARGS",
+                                  "SYSTEMPROP",    "CP",                 "IF_EXISTS",
+                                  "LAUNCHER_FILE", "LAUNCHER_DIR",       "APPLICATION_ARCHIVE",
+                                  "TEMP_DIR"};
+
+bool isFunction(const String& name) {
+    for (const char* f : kFunctions) {
+        if (name == f) return true;
+    }
+    return false;
+}
+
+void skipWhitespace(const String& text, std::size_t& pos) {
+    while (pos < text.size() && isSpaceChar(text[pos])) ++pos;
+}
+
+[[noreturn]] void raiseNear(const char* message, std::size_t position, const String& text) {
+    raiseScriptError(String(message) + " (near character " +
+                         toDecimal(static_cast<std::int32_t>(position)) + ")",
+                     text);
+}
+
+// Reads "(" [arg {"," arg}] [","] ")" from pos, with quoted arguments.
+// Returns the index of the last character of the list: its ")", or the
+// closing quote of an argument that ends the text.
+std::size_t parseArgumentList(const String& text, std::size_t pos, StringList& args) {
+    std::size_t scan = pos;
+    skipWhitespace(text, pos);
+    if (pos >= text.size() || text[pos] != '(') raiseNear("Expected left parenthesis.", scan, text);
+    ++pos;
+    for (;;) {
+        scan = pos;
+        skipWhitespace(text, pos);
+        if (pos < text.size() && text[pos] == ')') return pos;
+        if (pos >= text.size() || text[pos] != '"') raiseNear("Expected string arg.", scan, text);
+        std::size_t after = pos + 1;
+        args.push_back(parseArgument(text, after, true));
+        if (after == NPOS) return text.size() - 1;
+        pos = after;
+        scan = pos;
+        skipWhitespace(text, pos);
+        if (pos < text.size() && text[pos] == ')') return pos;
+        if (pos >= text.size() || text[pos] != ',') raiseNear("Expected right parenthesis.", scan, text);
+        ++pos;
+    }
+}
+
+void requireCount(const StringList& args, std::size_t count, const char* message, const String& text) {
+    if (args.size() != count) raiseScriptError(message, text);
+}
+
+// Environment-mode class path entries lose one enclosing quote at each end:
+// the variable holds the plain list, not command-line words.
+String stripQuotes(String entry) {
+    if (!entry.empty() && entry[0] == '"') entry.erase(0, 1);
+    if (!entry.empty() && entry.back() == '"') entry.erase(entry.size() - 1, 1);
+    return entry;
+}
+
+String joinNonEmpty(const StringList& parts) {
+    String result;
+    for (const String& part : parts) {
+        if (part.empty()) continue;
+        if (!result.empty()) result += " ";
+        result += part;
+    }
+    return result;
+}
+
+// Clears the JVM file context however the build ends.
+class JvmFileScope {
+public:
+    JvmFileScope(JvmFile*& slot, JvmFile& jvmFile) : slot_(slot) { slot_ = &jvmFile; }
+    ~JvmFileScope() { slot_ = nullptr; }
+    JvmFileScope(const JvmFileScope&) = delete;
+    JvmFileScope& operator=(const JvmFileScope&) = delete;
+
+private:
+    JvmFile*& slot_;
+};
+
+}  // namespace
+
+LaunchScript::LaunchScript(const TagFile& script, bool captureOutput, LaunchEnvironment* environment)
+    : command_(script.getValue("COMMAND")),
+      captureOutput_(captureOutput),
+      displayConsole_(script.getBool("DISPLAY_CONSOLE", false)),
+      autoSetWorkingDir_(script.getBool("AUTO_SET_WORKING_DIR", true)),
+      useEmbeddedClasspath_(true),
+      description_(script.getValue("DESC")),
+      archive_(script.getValue("ARCHIVE")),
+      environment_(environment) {}
+
+LaunchScript::LaunchScript(const String& command, bool captureOutput, bool useEmbeddedClasspath,
+                           LaunchEnvironment* environment)
+    : command_(command),
+      captureOutput_(captureOutput),
+      useEmbeddedClasspath_(useEmbeddedClasspath),
+      environment_(environment) {}
+
+LaunchEnvironment& LaunchScript::environment() {
+    return environment_ != nullptr ? *environment_ : launchEnvironment();
+}
+
+String LaunchScript::jvmValue(const char* tag) const {
+    return jvmFile_ != nullptr ? jvmFile_->tagFile().getValue(tag, 0) : String();
+}
+
+String LaunchScript::expandAt(const String& text) {
+    return jvmFile_ != nullptr ? jvmFile_->expandAll(text, '@') : text;
+}
+
+String LaunchScript::sideFilePath(const String& launcherPath, const String& suffix) {
+    std::size_t dot = launcherPath.rfind('.');
+    std::size_t separator = launcherPath.find_last_of("/\\");
+    // Only a dot in the file name itself starts an extension; one in a
+    // directory name (C:\app.d\run) must not cut the path there.
+    if (dot != NPOS && separator != NPOS && separator < dot) return launcherPath.substr(0, dot) + suffix;
+    return launcherPath + suffix;
+}
+
+String LaunchScript::quoteArgument(const String& argument) {
+    String quoted(" \"");
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            // Backslashes before a quote are doubled and the quote escaped.
+            quoted.append(backslashes * 2 + 1, '\\');
+        } else {
+            quoted.append(backslashes, '\\');
+        }
+        backslashes = 0;
+        quoted += c;
+    }
+    // Before the closing quote they are doubled too; elsewhere kept as they are.
+    quoted.append(backslashes * 2, '\\');
+    quoted += "\"";
+    return quoted;
+}
+
+StringList LaunchScript::sideFileLines(const char* suffix) {
+    StringList lines;
+    if (!environment().readLines(sideFilePath(originalLauncherPath, suffix), lines)) lines.clear();
+    return lines;
+}
+
+bool LaunchScript::resolveReference(String& text, char delimiter, std::size_t start, std::size_t& end) {
+    String name = text.substr(start + 1, end - start - 1);
+    if (delimiter == '#') {
+        String value;
+        if (!environment().getVariable(name, value)) value.clear();
+        text.replace(start, end - start + 1, value);
+        return true;
+    }
+    if (delimiter != '%') return false;
+
+    if (!isFunction(name)) raiseScriptError("Invalid function name (" + name + ").", text);
+    StringList args;
+    std::size_t last = parseArgumentList(text, end + 1, args);
+    String result = callFunction(name, args, text);
+    text.replace(start, last - start + 1, result);
+    end = last;
+    return true;
+}
+
+String LaunchScript::callFunction(const String& name, const StringList& args, const String& text) {
+    if (name == "REPLACE") {
+        requireCount(args, 3, "REPLACE function requires 3 arguments.", text);
+        String find = expandAt(args[0]);
+        String with = expandAt(args[1]);
+        String result = args[2];
+        if (find.empty()) return result;
+        for (std::size_t pos = result.find(find); pos != NPOS; pos = result.find(find, pos + with.size())) {
+            result.replace(pos, find.size(), with);
+        }
+        return result;
+    }
+    if (name == "RUNTIME_SYSTEMPROP") {
+        requireCount(args, 0, "RUNTIME_SYSTEMPROP function takes no arguments.", text);
+        return runtimeSystemProperties();
+    }
+    if (name == "RUNTIME_JAVAARGS") {
+        requireCount(args, 0, "RUNTIME_JAVAARGS function takes no arguments.", text);
+        return runtimeJavaArguments();
+    }
+    if (name == "SYSTEMPROP") {
+        requireCount(args, 2, "SYSTEMPROP function requires 2 arguments.", text);
+        return systemProperty(args[0], args[1]);
+    }
+    if (name == "CP") return classPath(args, text);
+    if (name == "IF_EXISTS") {
+        requireCount(args, 2, "IF_EXISTS function requires 2 arguments.", text);
+        if (jvmFile_ == nullptr || jvmFile_->tagFile().getValue(args[0], 0).empty()) return String();
+        return expandAt(args[1]);
+    }
+    if (name == "LAUNCHER_FILE") {
+        requireCount(args, 0, "LAUNCHER_FILE function takes 0 arguments.", text);
+        return launcherPath;
+    }
+    if (name == "LAUNCHER_DIR") {
+        requireCount(args, 0, "LAUNCHER_DIR function takes 0 arguments.", text);
+        std::size_t separator = originalLauncherPath.find_last_of("/\\");
+        return separator == NPOS ? String() : originalLauncherPath.substr(0, separator);
+    }
+    if (name == "APPLICATION_ARCHIVE") {
+        if (args.size() > 1) raiseScriptError("APPLICATION_ARCHIVE function takes 0 or 1 arguments.", text);
+        return args.empty() ? environment().applicationArchive() : environment().applicationArchive(args[0]);
+    }
+    // TEMP_DIR: the only name left.
+    requireCount(args, 0, "TEMP_DIR function takes 0 arguments.", text);
+    String root = environment().tempRoot();
+    if (!root.empty() && root.back() == '\\') root.erase(root.size() - 1, 1);
+    return root;
+}
+
+String LaunchScript::systemProperty(const String& name, const String& value) {
+    return jvmValue("SYSTEM") + name + jvmValue("SYSTEM_SEPARATOR") + expandAt(value);
+}
+
+String LaunchScript::runtimeSystemProperties() {
+    StringList properties;
+    for (const String& line : sideFileLines(".sp")) {
+        std::size_t eq = line.find('=');
+        if (eq == NPOS) continue;
+        properties.push_back(systemProperty(line.substr(0, eq), line.substr(eq + 1)));
+    }
+    return joinNonEmpty(properties);
+}
+
+String LaunchScript::runtimeJavaArguments() {
+    StringList arguments;
+    for (const String& line : sideFileLines(".ja")) arguments.push_back(expandAt(line));
+    return joinNonEmpty(arguments);
+}
+
+String LaunchScript::classPath(const StringList& args, const String& text) {
+    // The archive value is expanded inside this call; a CP call in it would
+    // start this call again, without end.
+    if (expandingArchive_) raiseScriptError("The ARCHIVE value must not call the CP function.", text);
+
+    const bool environmentMode = jvmValue("USE_CP_ENV_VAR") == "1";
+    const String separator = jvmValue("CLASSPATH_SEPARATOR");
+    String path;
+    auto append = [&](const String& entry) {
+        if (entry.empty()) return;
+        if (!path.empty()) path += separator;
+        path += entry;
+    };
+
+    for (const String& line : sideFileLines(".cp1")) append(line);
+    append(jvmValue("JVM_CLASSPATH"));
+    for (const String& line : sideFileLines(".cp")) append(line);
+    for (const String& arg : args) append(environmentMode ? stripQuotes(arg) : arg);
+
+    expandingArchive_ = true;
+    String archive;
+    try {
+        archive = expandAll(archive_, '%');
+    } catch (...) {
+        expandingArchive_ = false;
+        throw;
+    }
+    expandingArchive_ = false;
+    append(environmentMode ? stripQuotes(archive) : archive);
+
+    if (useEmbeddedClasspath_) {
+        for (const String& extracted : environment().extractClasspathArchives()) append(extracted);
+    }
+    for (const String& line : sideFileLines(".cp2")) append(line);
+
+    if (!environmentMode) return path.empty() ? String() : jvmValue("CLASSPATH") + path;
+
+    // The variable never passes through the command's "@" and "#" passes, so
+    // it gets them here: entries like @JVM_HOME@\lib\classes.zip must reach
+    // the child expanded in either mode.
+    if (jvmFile_ != nullptr) path = jvmFile_->expandAll(path, '@');
+    path = expandAll(path, '#');
+
+    String variable = jvmValue("CP_ENV_VAR");
+    if (variable.empty()) {
+        writeLog("If USE_CP_ENV_VAR is set to 1 in the jvm file, then the jvm file should also define CP_ENV_VAR.",
+                 LOG_ERROR);
+    } else {
+        environment().setVariable(variable, path);
+        writeLog("Set env var " + variable + " to " + path + "\n", LOG_PLAIN);
+    }
+    return String();
+}
+
+String LaunchScript::buildCommand(JvmFile& jvmFile) {
+    JvmFileScope scope(jvmFile_, jvmFile);
+    String text = expandAll(command_, '%');
+    text = jvmFile.expandAll(text, '@');
+    return expandAll(text, '#');
+}
+
+String LaunchScript::buildCommand(JvmFile& jvmFile, const StringList& extraArguments) {
+    String text = buildCommand(jvmFile);
+    for (const String& argument : extraArguments) text += quoteArgument(argument);
+    return text;
+}
+
+void LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag) {
+    String text = extraArguments != nullptr ? buildCommand(jvmFile, *extraArguments) : buildCommand(jvmFile);
+
+    String directory;
+    if (autoSetWorkingDir_) {
+        std::size_t separator = launcherPath.rfind('\\');
+        if (separator != NPOS) directory = launcherPath.substr(0, separator);
+    }
+    writeLog("Executing launch script command: " + text +
+                 (directory.empty() ? String(" in current working directory")
+                                    : " in working directory " + directory),
+             LOG_PLAIN);
+
+    environment().setVariable("JAVA_HOME", jvmFile.tagFile().getValue("JVM_HOME", 0));
+
+    const bool console = displayConsole_ || consoleFlag;
+    const bool capture = !console && captureOutput_;
+    environment().runProcess(text, directory, console, capture, standardOutput_, errorOutput_);
+
+    if (capture) {
+        writeLog("Output from the launch script execution", LOG_PLAIN);
+        writeLog("StdOut:", LOG_PLAIN);
+        writeLog(standardOutput_, LOG_PLAIN);
+        writeLog("ErrOut:", LOG_PLAIN);
+        writeLog(errorOutput_, LOG_PLAIN);
+    }
+}

@@ -1,0 +1,86 @@
+// The launch script: a command template whose %FUNCTION%(...) calls,
+// @JVM_FILE_TAG@ references and #ENVIRONMENT# references are expanded into
+// the Java command line, and the step that runs that command. Portable: the
+// system is reached through LaunchEnvironment.
+#pragma once
+
+#include <cstddef>
+
+#include "jvm/jvm_file.h"
+#include "launch/launch_script_env.h"
+#include "launch/reference_expander.h"
+#include "text/string.h"
+#include "text/tagfile.h"
+
+class LaunchScript : public ReferenceExpander {
+public:
+    // From a launch script tag file (COMMAND, DISPLAY_CONSOLE,
+    // AUTO_SET_WORKING_DIR, DESC, ARCHIVE). The caller shows the description
+    // as the progress window's caption. A null environment means the
+    // process-wide one, looked up when it is needed.
+    LaunchScript(const TagFile& script, bool captureOutput, LaunchEnvironment* environment = nullptr);
+    // From a bare command text (the JVM verification run).
+    LaunchScript(const String& command, bool captureOutput, bool useEmbeddedClasspath,
+                 LaunchEnvironment* environment = nullptr);
+
+    // "%" calls a function, "#" reads an environment variable; any other
+    // delimiter is not handled.
+    bool resolveReference(String& text, char delimiter, std::size_t start,
+                          std::size_t& end) override;
+
+    // The finished command line for jvmFile: functions, then the JVM file's
+    // "@" references, then environment references.
+    String buildCommand(JvmFile& jvmFile);
+    // The same followed by the pass-through arguments, each quoted.
+    String buildCommand(JvmFile& jvmFile, const StringList& extraArguments);
+
+    // Builds the command and runs it, waiting for the child, with JAVA_HOME
+    // set to the JVM file's home; logs the command and any captured output.
+    // extraArguments may be null.
+    void execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag);
+
+    const String& getDescription() const { return description_; }
+    const String& command() const { return command_; }
+    const String& archive() const { return archive_; }
+    bool captureOutput() const { return captureOutput_; }
+    bool displayConsole() const { return displayConsole_; }
+    bool autoSetWorkingDir() const { return autoSetWorkingDir_; }
+    bool useEmbeddedClasspath() const { return useEmbeddedClasspath_; }
+    // What the children printed, over every execution.
+    const String& standardOutput() const { return standardOutput_; }
+    const String& errorOutput() const { return errorOutput_; }
+
+    // The side file beside the original launcher: its path without the
+    // extension, plus suffix (".cp1", ".cp", ".cp2", ".sp", ".ja").
+    static String sideFilePath(const String& launcherPath, const String& suffix);
+    // One pass-through argument as it is appended to the command: a blank
+    // and the argument in double quotes, escaped so that the program's
+    // argument splitter gives back exactly the original text.
+    static String quoteArgument(const String& argument);
+
+private:
+    LaunchEnvironment& environment();
+    String jvmValue(const char* tag) const;
+    String expandAt(const String& text);
+    StringList sideFileLines(const char* suffix);
+
+    String callFunction(const String& name, const StringList& args, const String& text);
+    String systemProperty(const String& name, const String& value);
+    String classPath(const StringList& args, const String& text);
+    String runtimeSystemProperties();
+    String runtimeJavaArguments();
+
+    String command_;
+    bool captureOutput_ = true;
+    bool displayConsole_ = false;
+    bool autoSetWorkingDir_ = true;
+    String standardOutput_;
+    String errorOutput_;
+    JvmFile* jvmFile_ = nullptr;  // only while a command is built
+    bool useEmbeddedClasspath_ = true;
+    String description_;
+    String archive_;
+
+    LaunchEnvironment* environment_;
+    bool expandingArchive_ = false;
+};

@@ -1,0 +1,42 @@
+// A LaunchEnvironment for host tests: files, variables and archives held in
+// memory, child processes recorded instead of started.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "launch/launch_script_env.h"
+
+struct FakeProcessRun {
+    String commandLine;
+    String workingDirectory;
+    bool showConsole = false;
+    bool capture = false;
+    String javaHome;  // JAVA_HOME as the child would inherit it
+};
+
+class FakeLaunchEnvironment : public LaunchEnvironment {
+public:
+    bool readLines(const String& path, StringList& lines) override;
+    bool getVariable(const String& name, String& value) override;
+    void setVariable(const String& name, const String& value) override;
+    String tempRoot() override { return tempRootPath; }
+    StringList extractClasspathArchives() override;
+    String applicationArchive() override;
+    String applicationArchive(const String& fileName) override;
+    void runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
+                    bool capture, String& output, String& error) override;
+
+    // Side files by path, as text; split into lines as readLine would.
+    std::map<String, String> files;
+    std::map<String, String> variables;
+    String tempRootPath = "C:\\TEMP\\";
+    StringList classpathArchives;  // what one extraction yields
+    int extractions = 0;
+    String embeddedApplicationArchive;
+    StringList applicationArchiveRequests;  // "" for the embedded one
+    String childOutput;
+    String childError;
+    bool failStart = false;
+    std::vector<FakeProcessRun> runs;
+};
