@@ -1,0 +1,168 @@
+#include "payload/extract.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "launcher/settings.h"
+#include "payload/launcher_file.h"
+#include "payload/temp.h"
+#include "payload/temp_register.h"
+#include "text/tagfile.h"
+#include "text/text.h"
+#include "ui/messages.h"
+#include "ui/progress.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Large enough that tens of megabytes need only a few hundred blocks (one
+// progress step each), small enough to stay below 64 KB.
+const std::size_t kBlockSize = 0xEFFF;
+const std::size_t kArchiveBlockSize = 4096;
+
+String applicationArchivePath;
+
+LauncherException writeError(int error) {
+    return LauncherException(messageText(MSG_WRITE_ERROR) + toDecimal(error) + messageText(MSG_DISK_SPACE));
+}
+
+// Closing writes what the runtime still buffers, so it can be the write that
+// fails (a full disk); 0 when it did not.
+int closeTarget(File& target) {
+    if (!target) return 0;
+    errno = 0;
+    int failed = std::fclose(target.release());
+    return failed ? (errno ? errno : EIO) : 0;
+}
+
+// The text after the last '/' or '\', or all of path.
+String lastComponent(const String& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == String::npos ? path : path.substr(slash + 1);
+}
+
+// The text before the last '/' or '\', or empty.
+String directoryPart(const String& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == String::npos ? String() : path.substr(0, slash);
+}
+
+}  // namespace
+
+String extractTo(const FileEntry& entry, const String& directory) {
+    checkEntryName(entry.name);
+    if (!hasEnoughSpace(directory, entry.length))
+        throw LauncherException(messageText(MSG_WRITE_ERROR) + messageText(MSG_DISK_SPACE));
+
+    String target = directory;
+    appendBackslash(target);
+    target += entry.name;
+
+    File source(std::fopen(launcherPath.c_str(), "rb"));
+    if (!source) throw LauncherException("Cannot open launcher file.");
+    const std::int64_t end = std::int64_t(entry.offset) + (entry.length > 0 ? entry.length : 0);
+    bool seekFailed = entry.offset < 0 || std::fseek(source.get(), entry.offset, SEEK_SET) != 0;
+
+    int error = 0;
+    errno = 0;
+    File output(std::fopen(target.c_str(), "wb"));
+    if (!output) error = errno ? errno : EIO;
+
+    std::vector<char> buffer(kBlockSize);
+    std::int64_t position = entry.offset;
+    bool sourceEnded = seekFailed;
+    while (position < end && !sourceEnded && error == 0 && !cancelRequested) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kBlockSize, end - position));
+        std::size_t got = std::fread(buffer.data(), 1, want, source.get());
+        position += got;
+        if (got < want) sourceEnded = true;
+        errno = 0;
+        if (std::fwrite(buffer.data(), 1, got, output.get()) < got) error = errno ? errno : EIO;
+        // The runtime may keep part of the block buffered; a flush that fails
+        // is as much a lost write as a short fwrite.
+        if (error == 0 && std::fflush(output.get()) != 0) error = errno ? errno : EIO;
+        stepProgress(1);
+    }
+    source.reset();
+    int closeError = closeTarget(output);
+    if (error == 0) error = closeError;
+
+    if (error != 0) throw writeError(error);
+    if (cancelRequested) throw LauncherException(messageText(MSG_CANCELED));
+    // An index that places the bytes beyond the end of the file would
+    // otherwise leave a silently truncated copy.
+    if (position < end)
+        throw LauncherException("The launcher file ends inside the embedded file " + entry.name + ".");
+    return target;
+}
+
+void extractAll() {
+    TagFile input;
+    input.setValue("ACTION", "RUN_INSTRUCTIONS");
+    LauncherFile& file = launcherFile();
+    for (int i = 0; i < file.entryCount(); ++i) {
+        const FileEntry& entry = *file.entryAt(i);
+        if (entry.type == FT_JVM_FILE)
+            input.addValue("JVM", entry.name);
+        else if (entry.type == FT_LAUNCH_SCRIPT)
+            input.setValue("LAUNCHSCRIPT", entry.name);
+        else if (entry.type == FT_INSTRUCTIONS)
+            input.setValue("INSTRUCTIONS", entry.name);
+        extractTo(entry, String());
+    }
+    input.write("input.tag");
+}
+
+String applicationArchive() {
+    if (!applicationArchivePath.empty()) return applicationArchivePath;
+    LauncherFile& file = launcherFile();
+    String directory;
+    for (int i = 0; i < file.entryCount(); ++i) {
+        const FileEntry& entry = *file.entryAt(i);
+        if (entry.type != FT_APPLICATION_ARCHIVE) continue;
+        if (directory.empty()) directory = createTempDir();
+        applicationArchivePath = extractTo(entry, directory);
+    }
+    return applicationArchivePath;
+}
+
+String applicationArchive(const String& name) {
+    if (!applicationArchivePath.empty()) return applicationArchivePath;
+
+    String sourcePath = directoryPart(originalLauncherPath);
+    appendBackslash(sourcePath);
+    sourcePath += name;
+    File source(std::fopen(sourcePath.c_str(), "rb"));
+    if (!source) return applicationArchivePath;  // no archive beside the launcher
+
+    String target = createTempDir();
+    appendBackslash(target);
+    target += lastComponent(name);
+    errno = 0;
+    File output(std::fopen(target.c_str(), "wb"));
+    // Without a copy the launch would go on with an empty archive path.
+    if (!output) throw writeError(errno ? errno : EIO);
+
+    std::vector<char> buffer(kArchiveBlockSize);
+    int error = 0;
+    std::size_t got;
+    while (error == 0 && (got = std::fread(buffer.data(), 1, buffer.size(), source.get())) > 0) {
+        errno = 0;
+        if (std::fwrite(buffer.data(), 1, got, output.get()) < got) error = errno ? errno : EIO;
+    }
+    int closeError = closeTarget(output);
+    if (error == 0) error = closeError;
+    if (error != 0) throw writeError(error);
+    applicationArchivePath = target;
+    return applicationArchivePath;
+}
+
+void forgetApplicationArchive() { applicationArchivePath.clear(); }

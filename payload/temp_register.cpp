@@ -1,0 +1,77 @@
+#include "payload/temp_register.h"
+
+#include <algorithm>
+#include <iterator>
+
+void TempRegister::add(const String& path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    paths_.push_back(path);
+}
+
+void TempRegister::removeFirst(const String& path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    auto it = std::find_if(paths_.begin(), paths_.end(),
+                           [&](const String& p) { return equalsIgnoringCase(p, path); });
+    if (it != paths_.end()) paths_.erase(it);
+}
+
+bool TempRegister::last(String& path) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (paths_.empty()) return false;
+    path = paths_.back();
+    return true;
+}
+
+void TempRegister::removeLast(const String& path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) {
+        if (*it == path) {
+            paths_.erase(std::next(it).base());
+            return;
+        }
+    }
+}
+
+StringList TempRegister::snapshot() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return paths_;
+}
+
+void TempRegister::clear() {
+    std::lock_guard<std::mutex> guard(lock_);
+    paths_.clear();
+}
+
+static char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsIgnoringCase(const String& a, const String& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+String freeSpaceRoot(const String& dir) {
+    if (dir.size() > 3 && dir[1] == ':' && dir[2] == '\\') return dir.substr(0, 3);
+    return String();
+}
+
+bool roomForBytes(std::int32_t byteCount, std::uint32_t sectorsPerCluster,
+                  std::uint32_t bytesPerSector, std::uint32_t freeClusters) {
+    if (byteCount <= 0) return true;
+    std::uint64_t clusterSize = std::uint64_t(sectorsPerCluster) * bytesPerSector;
+    if (clusterSize == 0) return false;
+    std::uint64_t bytes = std::uint64_t(byteCount);
+    std::uint64_t neededClusters = bytes / clusterSize + (bytes % clusterSize != 0 ? 1 : 0);
+    return neededClusters <= freeClusters;
+}
+
+void checkEntryName(const String& name) {
+    // A name of dots and blanks only ("", ".", "..", ".. ") is the directory
+    // itself or its parent once Windows drops trailing dots and blanks.
+    bool unsafe = name.find_first_of("\\/:") != String::npos ||
+                  name.find_first_not_of(". ") == String::npos;
+    if (unsafe)
+        throw LauncherException("Refusing to extract the embedded file \"" + name +
+                                "\": its name must not hold a path, a drive or \"..\".");
+}

@@ -1,0 +1,48 @@
+// The register of temporary items and the disk-space rule: the parts of the
+// temporary-item code that need no system calls.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "text/string.h"
+
+// An ordered list of paths shared by the worker (which registers items) and
+// the main thread (which may run the clean-up pass at end of session), so
+// every access is made under one lock.
+class TempRegister {
+public:
+    void add(const String& path);
+    // Removes the first entry equal to path ignoring ASCII letter case.
+    void removeFirst(const String& path);
+    // Copies the newest entry into path; false when the list is empty.
+    bool last(String& path) const;
+    // Removes the newest entry equal to path, if any. Together with last()
+    // this lets the clean-up drop an entry only once it has been removed,
+    // without holding the lock while it deletes.
+    void removeLast(const String& path);
+    StringList snapshot() const;
+    void clear();
+
+private:
+    mutable std::mutex lock_;
+    StringList paths_;
+};
+
+bool equalsIgnoringCase(const String& a, const String& b);
+
+// The root whose free space decides whether dir has room: "X:\" for a
+// directory written as "X:\..." (longer than three characters); otherwise
+// empty, meaning the current drive (relative and UNC paths, a bare root).
+String freeSpaceRoot(const String& dir);
+
+// Whether byteCount bytes, rounded up to whole clusters, fit in freeClusters.
+// Compared in clusters, so no product of the drive's figures can overflow. A
+// negative count needs no room; a drive reporting no cluster size has none.
+bool roomForBytes(std::int32_t byteCount, std::uint32_t sectorsPerCluster,
+                  std::uint32_t bytesPerSector, std::uint32_t freeClusters);
+
+// Refuses an entry name that would place the extracted file outside the
+// target directory (or name no file at all): a path separator, a drive or
+// stream colon, "..", or nothing but dots and blanks.
+void checkEntryName(const String& name);

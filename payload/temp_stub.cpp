@@ -1,4 +1,0 @@
-#include "payload/temp.h"
-
-// Placeholder until the temporary-item register exists.
-void cleanupPass() {}
