@@ -1,0 +1,34 @@
+# End-to-end runs of the start-up code: the real mglauncher.exe, and a probe
+# build of the same WinMain whose driver records what it was handed.
+if(NOT TARGET mglauncher)
+  return()
+endif()
+
+add_executable(foundation_runner ${CMAKE_CURRENT_LIST_DIR}/foundation_runner.cpp)
+target_link_options(foundation_runner PRIVATE -static)
+
+add_executable(foundation_probe WIN32
+  ${MG_SOURCE_DIR}/launcher/main_win.cpp
+  ${MG_SOURCE_DIR}/launcher/run_launcher.cpp
+  ${MG_SOURCE_DIR}/launcher/cmdline_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/foundation_probe.cpp)
+target_link_options(foundation_probe PRIVATE -mwindows -static)
+target_link_libraries(foundation_probe PRIVATE mg_ui mg_text mg_base mg_resources comctl32 shell32 ole32)
+# The prefix gives programs named mglauncher9x.exe the Windows 9x family.
+add_custom_command(TARGET foundation_probe POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/probe9x
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:foundation_probe> ${CMAKE_CURRENT_BINARY_DIR}/probe9x/mglauncher9x.exe
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/launcher9x
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:mglauncher> ${CMAKE_CURRENT_BINARY_DIR}/launcher9x/mglauncher9x.exe
+  VERBATIM)
+add_dependencies(foundation_probe mglauncher)
+
+foreach(case exit-no-payload exit-reported-error trace trace-unwritable trace-empty empty-command-line
+             huge-command-line split-9x split-nt real-9x)
+  add_test(NAME e2e.foundation.${case}
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/foundation.sh ${case}
+            $<TARGET_FILE:mglauncher> $<TARGET_FILE:foundation_runner> $<TARGET_FILE:foundation_probe>
+            ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(e2e.foundation.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
+    FIXTURES_REQUIRED wineprefix ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
+endforeach()

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+
+#include "text/text.h"
+#include "ui/message_buffer.h"
+#include "ui/messages.h"
+
+namespace {
+
+// The English table as the resources hold it, in code page 1252 (the "®").
+String ansiFromUtf8(const char* utf8) {
+    int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], wideLength);
+    char out[1024];
+    ::WideCharToMultiByte(1252, 0, wide.c_str(), -1, out, sizeof out, nullptr, nullptr);
+    return String(out);
+}
+
+const std::map<int, String>& englishTable() {
+    static const std::map<int, String> table = [] {
+        std::map<int, String> t;
+#define MG_STRING(id, text) t[id] = ansiFromUtf8(text);
+#include "resources/strings_en.inc"
+#undef MG_STRING
+        return t;
+    }();
+    return table;
+}
+
+TEST(StringTable, LoadStringAGivesTheEnglishTexts) {
+    ASSERT_EQ(englishTable().size(), 35u);
+    for (int id = 1; id <= 35; ++id) {
+        SCOPED_TRACE(id);
+        char buffer[512];
+        int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
+        EXPECT_EQ(String(buffer, length), englishTable().at(id));
+        EXPECT_EQ(loadStringText(id), englishTable().at(id));
+    }
+}
+
+TEST(StringTable, TextsWithSpacesAndControlCharactersAreExact) {
+    struct Row {
+        int id;
+        const char* text;
+    };
+    const Row rows[] = {
+        {1, "LauncherMain"},
+        {13, "Invalid action in input file: "},
+        {15, "Unable to extract embedded files from the launcher. "},
+        {16, "Unable to load the launcher file index. "},
+        {24, "Unable to search for all JVMs. "},
+        {33, "Error writing file = "},
+        {31, "Marrowgate\xAE is preparing the Marrowgate Wizard, which\nwill guide you through the rest of the "
+             "process.\nPlease wait..."},
+        {34, " There may not be enough temporary disk space. Try using -mg:tempdir to use a temporary directory on "
+             "a partition with more disk space."},
+        {27, "Invalid hive (%1!s!) specified in platform hint (%2!s!)."},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.id);
+        EXPECT_EQ(loadStringText(r.id), r.text);
+    }
+}
+
+TEST(MessageBuffer, StartsAt64BytesAndGrowsForLongStrings) {
+    MessageBuffer buffer;
+    EXPECT_EQ(buffer.capacity(), 64u);
+    EXPECT_STREQ(buffer.text(), "");
+
+    struct Row {
+        int id;
+        std::size_t capacity;  // after loading
+    };
+    // 62 bytes would leave exactly two to spare in 64; longer texts grow the
+    // buffer in steps of 64 until two bytes are left over.
+    const Row rows[] = {
+        {3, 64},    // 41 bytes
+        {6, 128},   // 68 bytes
+        {14, 128},  // 77 bytes
+        {34, 192},  // 134 bytes
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.id);
+        MessageBuffer b;
+        int length = b.loadString(r.id);
+        EXPECT_EQ(static_cast<std::size_t>(length), englishTable().at(r.id).size());
+        EXPECT_EQ(b.str(), englishTable().at(r.id));
+        EXPECT_EQ(b.capacity(), r.capacity);
+    }
+
+    EXPECT_EQ(buffer.loadString(999), 0);
+    EXPECT_STREQ(buffer.text(), "");
+}
+
+TEST(MessageBuffer, FormattedTextsReplaceTheBufferAndFitExactly) {
+    MessageBuffer buffer;
+    String caption(100, 'C');
+    buffer.formatString(2, {caption});
+    EXPECT_EQ(buffer.str(), "Initializing " + caption + "...");
+    EXPECT_EQ(buffer.capacity(), buffer.str().size() + 1);
+    buffer.formatText("short %1!s!", {"x"});
+    EXPECT_EQ(buffer.str(), "short x");
+    EXPECT_EQ(buffer.capacity(), 117u);  // big enough already: kept
+}
+
+TEST(Format, InsertsAreTexts) {
+    struct Row {
+        const char* format;
+        StringList inserts;
+        const char* result;
+    };
+    const Row rows[] = {
+        {"Initializing %1!s!...", {"Demo App"}, "Initializing Demo App..."},
+        {"%1!s! %2!s!", {"Running x...", ""}, "Running x... "},
+        {"%1!s! %2!s!", {"", "detail"}, " detail"},
+        // An insert is not formatted again.
+        {"%1!s!", {"50%1 %% done"}, "50%1 %% done"},
+        // A text naming more inserts than given reads empty ones.
+        {"%1!s! and %3!s!", {"one"}, "one and "},
+        {"", {"x"}, ""},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.format);
+        EXPECT_EQ(formatText(r.format, r.inserts), r.result);
+    }
+    EXPECT_EQ(formatStringText(2, {"My App"}), "Initializing My App...");
+    EXPECT_EQ(formatStringText(27, {"HKXX", "hint"}), "Invalid hive (HKXX) specified in platform hint (hint).");
+}
+
+TEST(Format, MalformedFormatIsOutOfMemory) {
+    try {
+        formatText("bad %", {});
+        FAIL() << "no exception";
+    } catch (const LauncherException& e) {
+        EXPECT_EQ(e.message(), "Out of memory.");
+    }
+}
+
+TEST(MessageCodes, TextsComeFromTheTable) {
+    for (int code = 0; code <= 17; ++code) {
+        SCOPED_TRACE(code);
+        EXPECT_EQ(messageText(code), englishTable().at(messageStringId(code)));
+    }
+    EXPECT_EQ(messageText(18), "");
+    EXPECT_EQ(messageText(-1), "");
+    EXPECT_EQ(messageText(MSG_WRITE_ERROR) + toDecimal(39) + messageText(MSG_DISK_SPACE),
+              "Error writing file = 39 There may not be enough temporary disk space. Try using -mg:tempdir to use "
+              "a temporary directory on a partition with more disk space.");
+}
+
+TEST(SystemErrors, TextOfAKnownCodeAndTheFailedCallHelper) {
+    String text = systemErrorText(ERROR_FILE_NOT_FOUND);
+    ASSERT_GE(text.size(), 3u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    EXPECT_EQ(systemErrorText(0x2FFFFFFF), "");
+
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    try {
+        throwSystemError("CreateDirectory");
+        FAIL() << "no exception";
+    } catch (const LauncherException& e) {
+        EXPECT_EQ(e.message(), "CreateDirectory failed  ==>  " + systemErrorText(ERROR_ACCESS_DENIED));
+    }
+    // A failing call with a real last error.
+    if (::GetFileAttributesA("C:\\no\\such\\file.txt") == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = ::GetLastError();
+        EXPECT_EQ(systemErrorMessage("GetFileAttributes", error),
+                  "GetFileAttributes failed  ==>  " + systemErrorText(error));
+    }
+}
+
+}  // namespace
