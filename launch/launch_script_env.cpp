@@ -11,8 +11,12 @@ LaunchEnvironment* installed = nullptr;
 void setLaunchEnvironment(LaunchEnvironment* environment) { installed = environment; }
 
 LaunchEnvironment& launchEnvironment() {
-    if (installed == nullptr) throw LauncherException("No launch environment has been set up.");
-    return *installed;
+    if (installed != nullptr) return *installed;
+#ifdef _WIN32
+    return systemLaunchEnvironment();
+#else
+    throw LauncherException("No launch environment has been set up.");
+#endif
 }
 
 bool readTextFileLines(const String& path, StringList& lines) {

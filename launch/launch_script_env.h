@@ -38,10 +38,16 @@ public:
                             bool showConsole, bool capture, String& output, String& error) = 0;
 };
 
-// The process-wide environment, installed once by the launcher at start-up.
+// The process-wide environment: the one installed (tests install fakes), or
+// else on Windows the system's. Elsewhere, with none installed, it throws
+// LauncherException.
 void setLaunchEnvironment(LaunchEnvironment* environment);
-// Throws LauncherException when none has been installed.
 LaunchEnvironment& launchEnvironment();
+
+#ifdef _WIN32
+// The launcher's own process environment, payload and child processes.
+LaunchEnvironment& systemLaunchEnvironment();
+#endif
 
 // readLines for real files, with the C runtime's text mode.
 bool readTextFileLines(const String& path, StringList& lines);

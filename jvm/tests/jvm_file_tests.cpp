@@ -178,7 +178,7 @@ public:
 };
 
 std::string readFile(const String& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path);  // text mode, as the copy is written
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
