@@ -63,7 +63,7 @@ void LauncherFile::loadContents(std::FILE* stream) {
         if (entry->length < 0) throw LauncherException("Unable to read tag file.");
         tagFile->parse(stream, entry->name, entry->offset, entry->length);
         entry->tagFile = std::move(tagFile);
-        const TagFile& loaded = *entry->tagFile;
+        TagFile& loaded = *entry->tagFile;
         if (entry->type == FT_INSTRUCTIONS) {
             if (!instructions_) withContext("Error loading instructions file.", [&] { setInstructions(loaded); });
         } else if (entry->type == FT_JVM_FILE) {
@@ -86,7 +86,7 @@ void LauncherFile::setLaunchScript(const TagFile& script) {
     if (handler_) handler_->captionGiven(script.getValue("DESC"));
 }
 
-void LauncherFile::addJvmFile(const TagFile& jvmFile) {
+void LauncherFile::addJvmFile(TagFile& jvmFile) {
     if (handler_) handler_->jvmFileLoaded(jvmFile);
     jvmFiles_.push_back(&jvmFile);
 }
@@ -102,7 +102,7 @@ const FileEntry* LauncherFile::entryById(std::int32_t id) const {
     return nullptr;
 }
 
-const TagFile& LauncherFile::loadTagFileByPath(const String& path) {
+TagFile& LauncherFile::loadTagFileByPath(const String& path) {
     auto tagFile = std::make_unique<TagFile>();
     tagFile->load(path);  // a failure discards the partly built file
     ownedTagFiles_.push_back(std::move(tagFile));

@@ -19,7 +19,8 @@ class ContentHandler {
 public:
     virtual ~ContentHandler() = default;
     virtual void instructionsLoaded(const TagFile& program) = 0;
-    virtual void jvmFileLoaded(const TagFile& jvmFile) = 0;
+    // Non-const: a JVM file records where its JVM was found or installed.
+    virtual void jvmFileLoaded(TagFile& jvmFile) = 0;
     virtual void launchScriptLoaded(const TagFile& launchScript) = 0;
     virtual void verifyClassGiven(const String& classPath, const String& className) = 0;
     // The progress window's title: a launch script's DESC or an input file's UI_TITLE.
@@ -48,11 +49,11 @@ public:
     // VERIFY_CLASSPATH / VERIFY_CLASS_NAME, UI_TITLE).
     void loadInputReferences(const TagFile& input);
     // Loads a tag file from disk and keeps it for as long as this object lives.
-    const TagFile& loadTagFileByPath(const String& path);
+    TagFile& loadTagFileByPath(const String& path);
 
     const TagFile* instructions() const { return instructions_; }
     const TagFile* launchScript() const { return launchScript_; }
-    const std::vector<const TagFile*>& jvmFiles() const { return jvmFiles_; }
+    const std::vector<TagFile*>& jvmFiles() const { return jvmFiles_; }
     bool jvmFilesGiven() const { return jvmFilesGiven_; }
     bool indexLoaded() const { return indexLoaded_; }
 
@@ -63,13 +64,13 @@ private:
     void loadContents(std::FILE* stream);
     void setInstructions(const TagFile& program);
     void setLaunchScript(const TagFile& script);
-    void addJvmFile(const TagFile& jvmFile);
+    void addJvmFile(TagFile& jvmFile);
 
     std::vector<std::unique_ptr<FileEntry>> entries_;
     std::vector<std::unique_ptr<TagFile>> ownedTagFiles_;
     const TagFile* instructions_ = nullptr;
     const TagFile* launchScript_ = nullptr;
-    std::vector<const TagFile*> jvmFiles_;
+    std::vector<TagFile*> jvmFiles_;
     bool jvmFilesGiven_ = false;
     bool indexLoaded_ = false;
     ContentHandler* handler_ = nullptr;

@@ -16,7 +16,7 @@ public:
     std::string failOn;
 
     void instructionsLoaded(const TagFile& t) override { note("instructions " + t.fileName()); }
-    void jvmFileLoaded(const TagFile& t) override { note("jvm " + t.fileName()); }
+    void jvmFileLoaded(TagFile& t) override { note("jvm " + t.fileName()); }
     void launchScriptLoaded(const TagFile& t) override { note("script " + t.fileName()); }
     void verifyClassGiven(const String& path, const String& name) override { note("verify " + path + " " + name); }
     void captionGiven(const String& caption) override { note("caption " + caption); }

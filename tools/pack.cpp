@@ -1,0 +1,201 @@
+#include "tools/pack.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "payload/index_format.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+[[noreturn]] void fail(const std::string& message) { throw PackError{message}; }
+
+std::int64_t sizeOf(const String& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::path(std::string(path)), ec)) fail(std::string("cannot read ") + std::string(path) + ": no such file");
+    auto size = fs::file_size(fs::path(std::string(path)), ec);
+    if (ec) fail(std::string("cannot read ") + std::string(path) + ": " + ec.message());
+    return static_cast<std::int64_t>(size);
+}
+
+bool parseId(const std::string& text, std::int32_t& id) {
+    if (text.empty()) return false;
+    std::size_t i = text[0] == '-' ? 1 : 0;
+    if (i == text.size()) return false;
+    std::int64_t v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 + (text[i] - '0');
+        if (v > 0x80000000LL) return false;
+    }
+    if (text[0] == '-') v = -v;
+    if (v > 0x7FFFFFFFLL) return false;
+    id = static_cast<std::int32_t>(v);
+    return true;
+}
+
+bool endsWithMagic(const String& path) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f || std::fseek(f.get(), -4, SEEK_END) != 0) return false;
+    unsigned char b[4];
+    if (std::fread(b, 1, 4, f.get()) != 4) return false;
+    std::uint32_t v = (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
+    return v == LAUNCHER_MAGIC;
+}
+
+void copyInto(std::FILE* out, const String& path, std::int64_t expected) {
+    FilePtr in(std::fopen(path.c_str(), "rb"));
+    if (!in) fail(std::string("cannot read ") + std::string(path) + ": " + std::strerror(errno));
+    std::vector<char> buffer(64 * 1024);
+    std::int64_t copied = 0;
+    std::size_t got;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0) {
+        if (std::fwrite(buffer.data(), 1, got, out) != got) fail("cannot write the output");
+        copied += static_cast<std::int64_t>(got);
+    }
+    if (std::ferror(in.get())) fail(std::string("cannot read ") + std::string(path));
+    // The index records the size measured before; a file that changed
+    // meanwhile would leave every later offset wrong.
+    if (copied != expected) fail(std::string(path) + " changed while it was being copied");
+}
+
+}  // namespace
+
+String baseName(const String& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == String::npos ? path : path.substr(slash + 1);
+}
+
+std::string entryNameProblem(const String& name) {
+    if (name.size() >= 65536) return "is 65,536 bytes or longer";
+    if (name.find('\n') != String::npos) return "holds a line feed";
+    if (name.find_first_of("/\\") != String::npos) return "holds a path separator";
+    if (name.find(':') != String::npos) return "holds a drive or stream colon";
+    if (name.find_first_not_of(". ") == String::npos) return "names no file";
+    return std::string();
+}
+
+PackRequest parseBuildArguments(const std::vector<std::string>& args) {
+    PackRequest r;
+    auto value = [&](std::size_t& i, const std::string& option) -> std::string {
+        if (i + 1 >= args.size()) fail(option + " needs a value");
+        return args[++i];
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--stub") {
+            r.stub = value(i, a);
+        } else if (a == "-o" || a == "--output") {
+            r.output = value(i, a);
+        } else if (a == "--file") {
+            PackFile f;
+            std::string type = value(i, a);
+            f.type = fileTypeFromName(type);
+            if (f.type < 0)
+                fail("unknown file type '" + type +
+                     "' (use instructions, jvm-file, launch-script, classpath-archive, jvm-installer, "
+                     "verify-archive, application-archive, embedded-launcher, or 0 to 7)");
+            f.path = value(i, a);
+            r.files.push_back(f);
+        } else if (a == "--id" || a == "--name") {
+            if (r.files.empty()) fail(a + " must follow a --file");
+            PackFile& f = r.files.back();
+            std::string v = value(i, a);
+            if (a == "--id") {
+                if (f.idGiven) fail("--id given twice for " + std::string(f.path));
+                if (!parseId(v, f.id)) fail("invalid id '" + v + "' (a 32-bit signed decimal number)");
+                f.idGiven = true;
+            } else {
+                if (f.nameGiven) fail("--name given twice for " + std::string(f.path));
+                f.name = v;
+                f.nameGiven = true;
+            }
+        } else {
+            fail("unknown argument '" + a + "' (see mgpack --help)");
+        }
+    }
+    if (r.stub.empty()) fail("--stub is required");
+    if (r.output.empty()) fail("-o is required");
+    return r;
+}
+
+std::vector<FileEntry> buildLauncher(const PackRequest& request) {
+    // Everything is checked before a byte is written.
+    std::int64_t stubSize = sizeOf(request.stub);
+    if (endsWithMagic(request.stub))
+        fail(std::string(request.stub) + " already carries a file index (use a plain launcher as the stub)");
+
+    std::vector<FileEntry> entries;
+    std::vector<std::int64_t> sizes;
+    std::int64_t position = stubSize;
+    for (std::size_t i = 0; i < request.files.size(); ++i) {
+        const PackFile& f = request.files[i];
+        std::int64_t size = sizeOf(f.path);
+        FileEntry e;
+        e.type = static_cast<FileType>(f.type);
+        e.id = f.idGiven ? f.id : static_cast<std::int32_t>(i);
+        e.name = f.nameGiven ? f.name : baseName(f.path);
+        std::string problem = entryNameProblem(e.name);
+        if (!problem.empty()) fail(std::string("the entry name of ") + std::string(f.path) + " " + problem);
+        if (position + size > MAX_LAUNCHER_SIZE) fail("the launcher would be 2 GB or larger");
+        e.offset = static_cast<std::int32_t>(position);
+        e.length = static_cast<std::int32_t>(size);
+        position += size;
+        sizes.push_back(size);
+        entries.push_back(std::move(e));
+    }
+    std::string index = encodeFileIndex(entries);
+    std::int64_t total = position + static_cast<std::int64_t>(index.size()) + TRAILER_SIZE;
+    if (total > MAX_LAUNCHER_SIZE) fail("the launcher would be 2 GB or larger");
+
+    // Written beside the target and renamed, so a failure never leaves a
+    // half-written launcher under the final name.
+    String temporary = request.output + ".mgpack-tmp";
+    {
+        FilePtr out(std::fopen(temporary.c_str(), "wb"));
+        if (!out) fail(std::string("cannot create ") + std::string(temporary) + ": " + std::strerror(errno));
+        try {
+            copyInto(out.get(), request.stub, stubSize);
+            for (std::size_t i = 0; i < entries.size(); ++i) copyInto(out.get(), request.files[i].path, sizes[i]);
+            std::string tail = index + encodeTrailer(static_cast<std::uint32_t>(position));
+            if (std::fwrite(tail.data(), 1, tail.size(), out.get()) != tail.size() || std::fflush(out.get()) != 0)
+                fail("cannot write " + std::string(temporary));
+        } catch (...) {
+            out.reset();
+            std::remove(temporary.c_str());
+            throw;
+        }
+        if (std::fclose(out.release()) != 0) {
+            std::remove(temporary.c_str());
+            fail("cannot write " + std::string(temporary));
+        }
+    }
+    std::error_code ec;
+    fs::rename(fs::path(std::string(temporary)), fs::path(std::string(request.output)), ec);
+    if (ec) {
+        std::remove(temporary.c_str());
+        fail(std::string("cannot rename ") + std::string(temporary) + " to " + std::string(request.output) + ": " + ec.message());
+    }
+    return entries;
+}
+
+std::vector<std::unique_ptr<FileEntry>> readLauncherIndex(const String& path, bool& hasIndex) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) fail(std::string("cannot read ") + std::string(path) + ": " + std::strerror(errno));
+    std::vector<std::unique_ptr<FileEntry>> entries;
+    try {
+        hasIndex = readFileIndex(f.get(), entries);
+    } catch (const LauncherException& e) {
+        fail(std::string(path) + ": " + std::string(e.message()));
+    }
+    return entries;
+}

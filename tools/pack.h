@@ -1,0 +1,53 @@
+// mgpack's work: appending embedded files, the file index and the trailer to
+// a launcher executable, and listing the index of a launcher. Portable: the
+// same code builds the Linux tool and mgpack.exe.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "payload/file_entry.h"
+#include "text/string.h"
+
+struct PackFile {
+    int type = -1;
+    String path;
+    bool idGiven = false;
+    std::int32_t id = 0;
+    bool nameGiven = false;
+    String name;
+};
+
+struct PackRequest {
+    String stub;
+    String output;
+    std::vector<PackFile> files;
+    // Later: a verify archive added by default unless --no-verify.
+};
+
+// Failures of mgpack; the message is printed after "mgpack: ".
+struct PackError {
+    std::string message;
+};
+
+// Parses the arguments after "build". Throws PackError.
+PackRequest parseBuildArguments(const std::vector<std::string>& args);
+
+// Why name cannot be an entry name, or empty when it can: an entry is
+// extracted as directory\name, so it must stay one plain file name.
+std::string entryNameProblem(const String& name);
+
+// The name a file gets by default: the last component of its path.
+String baseName(const String& path);
+
+// Validates everything, then writes output (through a temporary file in
+// the same directory, renamed at the end). Returns the entries written.
+std::vector<FileEntry> buildLauncher(const PackRequest& request);
+
+// Reads a launcher's index. hasIndex is false for a file without one.
+std::vector<std::unique_ptr<FileEntry>> readLauncherIndex(const String& path, bool& hasIndex);
+
+// The largest launcher file: offsets are signed 32-bit positions.
+constexpr std::int64_t MAX_LAUNCHER_SIZE = 0x7FFFFFFFLL;
