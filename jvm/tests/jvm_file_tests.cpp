@@ -214,3 +214,48 @@ TEST(JvmMatchCopies, EachCopyHoldsItsOwnHomeAndPath) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocumentedJvmFiles, Runtime17) {
+    TagFile tags;
+    tags.load(String(MG_EXAMPLES_DIR) + "/jvm/runtime17.jvm");
+    JvmFile jvm(tags);
+    EXPECT_EQ(jvm.description(), "Java 17 runtime");
+    EXPECT_EQ(jvm.jvmExe(), "bin\\java.exe");
+    EXPECT_TRUE(tags.getBool("SEARCH_ALL", false));
+    EXPECT_EQ(jvm.resolveReference(String("CLASSPATH")), "-classpath ");
+
+    ASSERT_EQ(tags.valueCount("JVM_PROPERTIES"), 2u);
+    RequiredProperty version, vendor;
+    ASSERT_TRUE(parseRequiredProperty(tags.getValue("JVM_PROPERTIES", 0), version));
+    ASSERT_TRUE(parseRequiredProperty(tags.getValue("JVM_PROPERTIES", 1), vendor));
+    EXPECT_EQ(version.name, "java.specification.version");
+    EXPECT_TRUE(propertyValueMatches(version.expected, "17"));
+    EXPECT_FALSE(propertyValueMatches(version.expected, "17.0"));
+    EXPECT_TRUE(propertyValueMatches(vendor.expected, "Any Vendor"));
+
+    EXPECT_EQ(pathHintCandidate("C:", tags.getValue("PATH_HINT", 0)), "C:\\Program Files\\Java\\runtime17");
+    EXPECT_EQ(pathHintCandidate("D:", tags.getValue("PATH_HINT", 1)), "D:\\java");
+
+    PlatformHint machine, user;
+    ASSERT_TRUE(parsePlatformHint(tags.getValue("PLATFORM_HINT", 0), machine));
+    ASSERT_TRUE(parsePlatformHint(tags.getValue("PLATFORM_HINT", 1), user));
+    EXPECT_TRUE(isKnownHive(machine.hive));
+    EXPECT_EQ(machine.keyPath, "SOFTWARE\\ExampleVendor\\Runtime\\17");
+    EXPECT_EQ(machine.valueName, "JavaHome");
+    EXPECT_EQ(user.hive, "HKEY_CURRENT_USER");
+    EXPECT_EQ(user.keyWithValue, "Software\\ExampleVendor\\Runtime\\Home");
+}
+
+TEST(DocumentedJvmFiles, ClassPathVariable) {
+    TagFile tags;
+    tags.load(String(MG_EXAMPLES_DIR) + "/jvm/classpath-variable.jvm");
+    tags.setValue("JVM_HOME", "C:\\jre11\\");
+    JvmFile jvm(tags);
+    EXPECT_EQ(jvm.expandAll(jvm.resolveReference(String("JVM_CLASSPATH")), '@'), "C:\\jre11\\lib\\classes.zip");
+    EXPECT_EQ(tags.getValue("USE_CP_ENV_VAR"), "1");
+    EXPECT_EQ(pathHintCandidate("C:", tags.getValue("PATH_HINT")), "C:\\jre11");
+}
+
+}  // namespace

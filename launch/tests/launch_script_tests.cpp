@@ -533,3 +533,57 @@ TEST(ReadTextFileLines, LinesOfARealFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// The documented examples, read from docs/examples with their real side files.
+class DocumentedExample : public LaunchScriptTest {
+protected:
+    class RealSideFiles : public FakeLaunchEnvironment {
+    public:
+        bool readLines(const String& path, StringList& lines) override { return readTextFileLines(path, lines); }
+    };
+
+    void SetUp() override {
+        LaunchScriptTest::SetUp();
+        launcherPath = String(MG_EXAMPLES_DIR) + "/launch/demo.exe";
+        originalLauncherPath = launcherPath;
+        files.variables["APP_USER_DIR"] = "C:\\Users\\demo";
+        files.embeddedApplicationArchive = "C:\\TEMP\\d2\\demo.jar";
+        files.classpathArchives = {"C:\\TEMP\\d1\\lib1.jar"};
+        script.load(String(MG_EXAMPLES_DIR) + "/launch/demo.tag");
+    }
+    String buildWith(const char* jvmFileName, const StringList& extra) {
+        TagFile jvmTags;
+        jvmTags.load(String(MG_EXAMPLES_DIR) + "/jvm/" + jvmFileName);
+        jvmTags.setValue("JVM_HOME", "C:\\Java\\runtime17\\");
+        LaunchScript launch(script, true, &files);
+        EXPECT_EQ(launch.getDescription(), "Demo Application");
+        JvmFile jvmFile(jvmTags);
+        return launch.buildCommand(jvmFile, extra);
+    }
+
+    RealSideFiles files;
+    TagFile script;
+};
+
+TEST_F(DocumentedExample, CommandLine) {
+    const String dir = String(MG_EXAMPLES_DIR) + "/launch";
+    EXPECT_EQ(buildWith("runtime17.jvm", {"C:\\data\\in.txt"}),
+              "C:\\Java\\runtime17\\bin\\java.exe -Xmx256m -Dapp.jvm=C:\\Java\\runtime17 "
+              "-classpath first.jar;lib\\extra.jar;\"C:\\TEMP\\d2\\demo.jar\";C:\\TEMP\\d1\\lib1.jar;last.jar "
+              "-Dapp.home=\"" + dir + "\" -Dapp.mode=demo -Dapp.user.dir=C:\\Users\\demo  demo.Main "
+              "\"C:\\data\\in.txt\"");
+}
+
+TEST_F(DocumentedExample, ClassPathInTheEnvironment) {
+    EXPECT_EQ(buildWith("classpath-variable.jvm", {}),
+              "C:\\Java\\runtime17\\bin\\jre.exe -Xmx256m -Dapp.jvm=C:\\Java\\runtime17  "
+              "-Dapp.home=\"" + String(MG_EXAMPLES_DIR) + "/launch\" -Dapp.mode=demo "
+              "-Dapp.user.dir=C:\\Users\\demo  demo.Main");
+    EXPECT_EQ(files.variables["CLASSPATH"],
+              "first.jar;C:\\Java\\runtime17\\lib\\classes.zip;lib\\extra.jar;C:\\TEMP\\d2\\demo.jar;"
+              "C:\\TEMP\\d1\\lib1.jar;last.jar");
+}
+
+}  // namespace

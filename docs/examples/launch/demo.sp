@@ -1,0 +1,2 @@
+app.mode=demo
+app.user.dir=#APP_USER_DIR#
