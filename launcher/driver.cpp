@@ -1,4 +1,12 @@
 #include "launcher/driver.h"
 
-// Placeholder until the options and the file index are read.
-int runDriver(const StringList&) { return 0; }
+#include "launcher/actions.h"
+#include "launcher/actions_live.h"
+#include "payload/launcher_file.h"
+
+int runDriver(const StringList& args) {
+    static LiveContent content;
+    static LiveActions actions;
+    launcherFile().setContentHandler(&content);
+    return runDriverWith(args, actions);
+}

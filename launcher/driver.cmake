@@ -1,0 +1,24 @@
+# The driver and its actions, linked into mglauncher.exe (launcher/win.cmake
+# includes this file).
+set(MG_LAUNCHER_EXTRA_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/actions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/actions_live.cpp)
+
+# launcher/ is configured before the layers above it exist, so the libraries
+# the driver needs are linked once the whole tree is known.
+function(mg_link_driver_layers)
+  set(libs)
+  foreach(lib mg_launch mg_child_process mg_jvm mg_expander mg_instructions mg_payload mg_ui mg_text mg_base)
+    if(TARGET ${lib})
+      list(APPEND libs ${lib})
+    endif()
+  endforeach()
+  target_link_libraries(mglauncher PRIVATE -Wl,--start-group ${libs} -Wl,--end-group)
+  if(TARGET mg_instructions)
+    target_compile_definitions(mglauncher PRIVATE MG_HAVE_INSTRUCTIONS)
+  endif()
+  if(TARGET mg_child_process)
+    target_compile_definitions(mglauncher PRIVATE MG_HAVE_CHILD_PROCESS)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${MG_SOURCE_DIR} CALL mg_link_driver_layers)
