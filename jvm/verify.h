@@ -1,0 +1,77 @@
+// Verification of a candidate JVM home: its own Java executable runs the
+// verify class, which must print the magic number and the values of the
+// system properties the JVM file requires. Portable: the executable's
+// existence and the verify archive's extraction are reached through
+// VerifySystem, the run itself through the launch script machinery.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "jvm/jvm_file.h"
+#include "text/string.h"
+
+// The first line the verify class prints.
+extern const char* const VERIFY_MAGIC;
+
+// What verification needs from the system.
+class VerifySystem {
+public:
+    virtual ~VerifySystem() = default;
+    // Whether path can be opened for reading (a file held without sharing
+    // counts); other failures than "not found" are logged.
+    virtual bool fileExists(const String& path) = 0;
+    // Extracts every embedded verify archive, in index order, each into a
+    // new temporary directory, and returns the path of the last one; empty
+    // when the launcher carries none.
+    virtual String extractVerifyArchives() = 0;
+};
+
+#ifdef _WIN32
+// The launcher's own: the file system and the process-wide launcher file.
+// Host tests pass a fake instead.
+VerifySystem& launcherVerifySystem();
+#endif
+
+// The verify class setting of the search: the class path argument and the
+// class name of the verify run.
+class VerifyClass {
+public:
+    // An input file's VERIFY_CLASSPATH and VERIFY_CLASS_NAME.
+    void set(const String& classpath, const String& className);
+    // Without a setting, the last embedded verify archive, extracted once,
+    // and the class "Verify", both in double quotes. Without an archive both
+    // stay empty, and the next call tries again.
+    void prepare(VerifySystem& system);
+    // prepare, then both settings.
+    void get(VerifySystem& system, String& classpath, String& className);
+
+    const String& classpath() const { return classpath_; }
+    const String& className() const { return className_; }
+
+private:
+    String classpath_;
+    String className_;
+};
+
+// The verify command text before expansion, and the required properties in
+// the order of their arguments. JVM_PROPERTIES values without "=" are logged
+// as a warning and left out.
+String buildVerifyCommand(const JvmFile& jvm, const String& home, const String& verifyClasspath,
+                          const String& verifyClassName, std::vector<RequiredProperty>& required);
+
+// Whether the verify run's standard output shows a JVM with the required
+// properties: the magic line first, then one value per property. Lines are
+// trimmed; output that ends early leaves the rest unchecked.
+bool checkVerifyOutput(const String& output, const std::vector<RequiredProperty>& required);
+
+// Sets the JVM file's JVM_HOME to home, runs the verify command on behalf of
+// the JVM file with output capture and checks what it printed.
+bool runVerify(JvmFile& jvm, const String& home, const String& verifyClasspath,
+               const String& verifyClassName);
+
+// A match when home holds the JVM file's executable and its verify run
+// passes; none otherwise (and, silently, for an empty JVM_EXE or home).
+// Shows "Verifying <DESC>" meanwhile and restores the detail line after.
+std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const String& verifyClasspath,
+                                   const String& verifyClassName, VerifySystem& system);

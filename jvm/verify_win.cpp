@@ -1,0 +1,31 @@
+#include "jvm/verify.h"
+
+#include "payload/extract.h"
+#include "payload/launcher_file.h"
+#include "payload/temp.h"
+
+namespace {
+
+class LauncherVerifySystem : public VerifySystem {
+public:
+    bool fileExists(const String& path) override { return ::fileExists(path); }
+
+    // Each archive gets its own directory: they all carry the same name.
+    String extractVerifyArchives() override {
+        String path;
+        LauncherFile& file = launcherFile();
+        for (std::int32_t i = 0; i < file.entryCount(); ++i) {
+            const FileEntry* entry = file.entryAt(i);
+            if (entry == nullptr || entry->type != FT_VERIFY_ARCHIVE) continue;
+            path = extractTo(*entry, createTempDir());
+        }
+        return path;
+    }
+};
+
+}  // namespace
+
+VerifySystem& launcherVerifySystem() {
+    static LauncherVerifySystem system;
+    return system;
+}
