@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # One end-to-end case of temporary items, extraction and self-removal, run
 # with the real programs under Wine.
-# Usage: temp.sh CASE MGLAUNCHER MGPACK TEMP_TESTS BINDIR   (WINEPREFIX set)
+# Usage: temp.sh CASE MGLAUNCHER MGPACK TEMP_TESTS RUNNER BINDIR   (WINEPREFIX set)
+# RUNNER (temp_run.exe) waits for a program: Wine does not wait for a GUI
+# program started straight from the shell.
 set -u
-case_name=$1 launcher=$2 mgpack=$3 temp_tests=$4 bindir=$5
+case_name=$1 launcher=$2 mgpack=$3 temp_tests=$4 runner=$5 bindir=$6
 : "${WINEPREFIX:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work_unix=$WINEPREFIX/drive_c/mgtest-temp-$case_name
@@ -11,6 +13,13 @@ work_win='C:\mgtest-temp-'$case_name
 rm -rf "$work_unix" && mkdir -p "$work_unix"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# launch EXE ARGS...: runs the launcher to its end; its exit code must be 0.
+launch() {
+  local out
+  out=$(wine "$runner" "$@" 2>&1 | tr -d '\r')
+  printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "run of $*: $out"
+}
 
 # wait_gone PATH: true once PATH has disappeared, polling for up to 30 s.
 wait_gone() {
@@ -27,8 +36,8 @@ self-nt)
   # itself and that directory through a batch file that then deletes itself.
   mkdir -p "$work_unix/LRE1.tmp" "$work_unix/root"
   cp "$launcher" "$work_unix/LRE1.tmp/mglauncher.exe"
-  DBGWIN32TVX="$work_win\\trace.txt" wine "$work_win\\LRE1.tmp\\mglauncher.exe" -mg:silent \
-    -mg:tempdir "$work_win\\root" -mg:orig 'C:\original.exe' >/dev/null 2>&1
+  DBGWIN32TVX="$work_win\\trace.txt" launch "$work_win\\LRE1.tmp\\mglauncher.exe" -mg:silent \
+    -mg:tempdir "$work_win\\root" -mg:orig 'C:\original.exe'
   wait_gone "$work_unix/LRE1.tmp" || fail "launcher directory still there: $(ls -R "$work_unix/LRE1.tmp")"
   for _ in $(seq 1 50); do
     [ -z "$(ls -A "$work_unix/root")" ] && break
@@ -51,8 +60,8 @@ self-9x)
   [ -n "$ini" ] && cp "$ini" "$saved"
   mkdir -p "$work_unix/LRE2.tmp"
   cp "$launcher" "$work_unix/LRE2.tmp/mglauncher9x.exe"
-  DBGWIN32TVX="$work_win\\trace.txt" wine "$work_win\\LRE2.tmp\\mglauncher9x.exe" -mg:silent \
-    -mg:orig 'C:\original.exe' >/dev/null 2>&1
+  DBGWIN32TVX="$work_win\\trace.txt" launch "$work_win\\LRE2.tmp\\mglauncher9x.exe" -mg:silent \
+    -mg:orig 'C:\original.exe'
   ini=$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname wininit.ini | head -1)
   text=$(cat "$ini" 2>/dev/null)
   grep -qxF 'Launcher: Writing to wininit.ini to cleanup' <(tr -d '\r' < "$work_unix/trace.txt") ||
@@ -77,7 +86,9 @@ extract)
      --file instructions src\\instructions.txt --file jvm-file src\\jvm1.txt --file launch-script src\\launch.txt \
      --file jvm-file src\\jvm2.txt --file application-archive src\\app.jar) >/dev/null 2>&1 ||
     fail "mgpack build failed"
-  (cd "$work_unix/out" && wine ../packed.exe -mg:silent -mg:extract >/dev/null 2>&1)
+  cd "$work_unix/out"
+  launch '..\packed.exe' -mg:silent -mg:extract
+  cd - >/dev/null
   for f in instructions.txt jvm1.txt jvm2.txt launch.txt app.jar; do
     cmp -s "$src/$f" "$work_unix/out/$f" || fail "$f not extracted intact"
   done

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Benchmark (not a test): extraction of one 100 MB embedded file by the real
+# launcher (-mg:extract) against a plain copy of the same bytes on the same
+# drive (cmd's copy under the same Wine), and the launcher's peak memory.
+#
+# Usage: xvfb-run -a bench/extract.sh [WINDOWS_BUILD_DIR] [SIZE_MB]
+#   WINDOWS_BUILD_DIR  the cross build (default: build/windows) holding
+#                      launcher/mglauncher.exe, tools/mgpack.exe and
+#                      tests/temp_run.exe; its wineprefix is used unless
+#                      WINEPREFIX is set.
+#   SIZE_MB            size of the embedded file (default: 100)
+# Times are the best of 3 runs, measured by temp_run around the process, with
+# the same program's start-up (a run that does no copying) subtracted.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../build/windows}" && pwd)
+size_mb=${2:-100}
+launcher=$build/launcher/mglauncher.exe
+mgpack=$build/tools/mgpack.exe
+runner=$build/tests/temp_run.exe
+for f in "$launcher" "$mgpack" "$runner"; do
+  [ -f "$f" ] || { echo "missing $f: build the Windows targets mglauncher, mgpack and temp_run first" >&2; exit 1; }
+done
+export WINEPREFIX=${WINEPREFIX:-$build/wineprefix} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ -f "$WINEPREFIX/system.reg" ] || "$here/../tests/make-wineprefix.sh" "$WINEPREFIX"
+
+work=$WINEPREFIX/drive_c/mgbench-extract
+win='C:\mgbench-extract'
+rm -rf "$work" && mkdir -p "$work/out"
+trap 'rm -rf "$work"' EXIT
+head -c $((size_mb * 1024 * 1024)) /dev/urandom > "$work/app.jar"
+(cd "$work" && wine "$mgpack" build --stub "$(winepath -w "$launcher")" -o packed.exe \
+   --file application-archive app.jar >/dev/null)
+
+# best DIR PROGRAM ARGS...: "seconds peak-kb" of the fastest of 3 runs in DIR,
+# the extracted or copied file removed before each run.
+best() {
+  local dir=$1
+  shift
+  local line="" out s k
+  for _ in 1 2 3; do
+    rm -f "$work/out/app.jar" "$work/out/input.tag" "$work/out/copy.jar"
+    out=$(cd "$dir" && wine "$runner" "$@" 2>/dev/null | tr -d '\r')
+    s=$(printf '%s\n' "$out" | sed -n 's/^seconds: //p')
+    k=$(printf '%s\n' "$out" | sed -n 's/^peak working set KB: //p')
+    if [ -z "$line" ] || awk -v a="$s" -v b="${line%% *}" 'BEGIN { exit !(a < b) }'; then line="$s $k"; fi
+  done
+  echo "$line"
+}
+
+wine "$runner" cmd /c rem >/dev/null 2>&1  # warm the prefix
+base_launcher=$(best "$work/out" "$win\\packed.exe" -mg:silent -mg:version)
+extract=$(best "$work/out" "$win\\packed.exe" -mg:silent -mg:extract)
+(cd "$work/out" && wine "$runner" "$win\\packed.exe" -mg:silent -mg:extract >/dev/null 2>&1)
+cmp -s "$work/app.jar" "$work/out/app.jar" || { echo "extraction did not produce the same bytes" >&2; exit 1; }
+base_copy=$(best "$work/out" cmd /c rem)
+copy=$(best "$work/out" cmd /c copy /b "$win\\app.jar" "$win\\out\\copy.jar")
+
+awk -v mb="$size_mb" -v e="${extract%% *}" -v eb="${base_launcher%% *}" \
+    -v c="${copy%% *}" -v cb="${base_copy%% *}" \
+    -v epeak="${extract##* }" -v bpeak="${base_launcher##* }" 'BEGIN {
+  ne = e - eb; if (ne < 0.001) ne = 0.001
+  nc = c - cb; if (nc < 0.001) nc = 0.001
+  printf "entry size:                %d MB\n", mb
+  printf "extraction (-mg:extract):  %.3f s, %.3f s after start-up, %.0f MB/s\n", e, ne, mb / ne
+  printf "plain copy (cmd copy /b):  %.3f s, %.3f s after start-up, %.0f MB/s\n", c, nc, mb / nc
+  printf "throughput ratio extraction/copy: %.2f\n", nc / ne
+  printf "launcher peak working set: %.1f MB extracting, %.1f MB for a run without extraction\n", epeak / 1024, bpeak / 1024
+}'
