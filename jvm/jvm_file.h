@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 
 #include "launch/reference_expander.h"
 #include "text/string.h"
@@ -42,6 +43,11 @@ public:
     virtual String createTempFile() = 0;
 };
 
+#ifdef _WIN32
+// New "LRE" files in the temporary root, registered for removal at exit.
+TempFileMaker& systemTempFiles();
+#endif
+
 // A JVM home that passed verification, with the JVM file it satisfied.
 struct JvmMatch {
     JvmMatch(String home, TagFile& jvmFile) : home(std::move(home)), jvmFile(&jvmFile) {}
@@ -50,6 +56,10 @@ struct JvmMatch {
     // JVM_FILE, JVM_TEMP 0: this changes the shared TagFile), writes it to a
     // new temporary file and returns that file's path.
     String writeJvmFile(TempFileMaker& files) const;
+#ifdef _WIN32
+    // The same with a new file in the temporary root, registered for removal.
+    String writeJvmFile() const;
+#endif
 
     String home;       // exactly as given to the verification
     TagFile* jvmFile;  // not owned

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -259,3 +260,27 @@ TEST(DocumentedJvmFiles, ClassPathVariable) {
 }
 
 }  // namespace
+
+#ifdef _WIN32
+#include "payload/temp.h"
+
+namespace {
+
+TEST(JvmMatchCopies, SystemCopyIsARegisteredTemporaryFile) {
+    TagFile tags;
+    tags.setValue("JVM_EXE", "bin\\java.exe");
+    JvmMatch match("C:\\jdk", tags);
+    String path = match.writeJvmFile();
+    EXPECT_EQ(path.find(getTempRoot()), 0u) << path;
+    StringList registered = registeredTempFiles();
+    EXPECT_NE(std::find(registered.begin(), registered.end(), path), registered.end());
+    TagFile copy;
+    copy.load(path);
+    EXPECT_EQ(copy.getValue("JVM_HOME"), "C:\\jdk");
+    EXPECT_EQ(copy.getValue("JVM_FILE"), path);
+    unregisterTempFile(path);
+    std::remove(path.c_str());
+}
+
+}  // namespace
+#endif

@@ -587,3 +587,38 @@ TEST_F(DocumentedExample, ClassPathInTheEnvironment) {
 }
 
 }  // namespace
+
+namespace {
+
+// Random templates built from the syntax's own characters: every outcome is
+// a command or a LauncherException, never another exception, hang or crash.
+TEST_F(LaunchScriptTest, RandomTemplatesFailCleanly) {
+    env.variables["A"] = "#A#";
+    env.variables["B"] = "%CP%(\"b\")";
+    env.files["C:\\apps\\demo.ja"] = "@JVM_HOME@ % # \"";
+    env.files["C:\\apps\\demo.sp"] = "x=%TEMP_DIR%(";
+    const char* pieces[] = {"%", "#", "@", "(", ")", ",", "\"", "\"\"\"", " ", "x", "A", "B", "CP", "TEMP_DIR",
+                            "REPLACE", "SYSTEMPROP", "IF_EXISTS", "RUNTIME_JAVAARGS", "RUNTIME_SYSTEMPROP",
+                            "JVM_HOME", "APPLICATION_ARCHIVE", "LAUNCHER_DIR", "%CP%(", "%TEMP_DIR%()"};
+    std::uint32_t seed = 12345;
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7fff;
+    };
+    int built = 0;
+    for (int round = 0; round < 20000; ++round) {
+        String command;
+        int count = 1 + next() % 12;
+        for (int i = 0; i < count; ++i) command += pieces[next() % (sizeof pieces / sizeof pieces[0])];
+        try {
+            build(command, next() % 2 == 0);
+            ++built;
+        } catch (const LauncherException&) {
+        } catch (...) {
+            FAIL() << "unexpected exception for: " << command;
+        }
+    }
+    EXPECT_GT(built, 1000);
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+// Match copies on Windows go to registered temporary files of payload/.
+#include "jvm/jvm_file.h"
+#include "payload/temp.h"
+
+namespace {
+
+class SystemTempFiles : public TempFileMaker {
+public:
+    String createTempFile() override { return ::createTempFile(); }
+};
+
+}  // namespace
+
+TempFileMaker& systemTempFiles() {
+    static SystemTempFiles files;
+    return files;
+}
+
+String JvmMatch::writeJvmFile() const { return writeJvmFile(systemTempFiles()); }
