@@ -19,6 +19,7 @@ String ReferenceExpander::expandAll(const String& input, char delimiter) {
     // reproduces its own reference would otherwise be expanded forever.
     std::vector<std::size_t> openEnds;
 
+    std::size_t expansions = 0;
     std::size_t start = text.find(delimiter);
     // Unsigned on purpose: a text shorter than two characters wraps the
     // bound and only the search for the closing delimiter ends the loop.
@@ -33,6 +34,13 @@ String ReferenceExpander::expandAll(const String& input, char delimiter) {
                                  toDecimal(static_cast<std::int32_t>(maxExpansionDepth)) +
                                  " rounds.",
                              text);
+        }
+
+        if (++expansions > maxExpansions || text.size() > maxExpandedLength) {
+            raiseScriptError("The references expand without bound; stopped at " +
+                                 toDecimal(static_cast<std::int32_t>(text.size())) + " characters after " +
+                                 toDecimal(static_cast<std::int32_t>(expansions - 1)) + " replacements.",
+                             text.substr(0, 1000));
         }
 
         std::size_t lengthBefore = text.size();

@@ -23,10 +23,15 @@ public:
     // scanned again, so references they produce are expanded too; afterwards
     // each pair of adjacent delimiters becomes one. A replacement that keeps
     // reproducing references inside itself is stopped after
-    // maxExpansionDepth nested rounds with a launch script error.
+    // maxExpansionDepth nested rounds with a launch script error, and so is
+    // an expansion that needs more than maxExpansions replacements or grows
+    // beyond maxExpandedLength characters (no command line comes near
+    // either; a value that multiplies its own references would).
     String expandAll(const String& text, char delimiter);
 
     static constexpr std::size_t maxExpansionDepth = 1000;
+    static constexpr std::size_t maxExpansions = 100000;
+    static constexpr std::size_t maxExpandedLength = 1024 * 1024;
 };
 
 // Logs "Launch command:" and the text being expanded, then throws

@@ -107,6 +107,13 @@ TEST_F(LaunchScriptTest, SelfReproducingReplacementsStop) {
         EXPECT_EQ(message.find("Launch script error: The reference #"), 0u) << command << ": " << message;
         EXPECT_NE(message.find("keeps expanding into itself; stopped after 1000 rounds."), NPOS) << message;
     }
+    // Each level doubles the one below: finite, but far too big to build.
+    for (char level = 'A'; level < 'Z'; ++level) {
+        env.variables[String("D") + level] = String("#D") + char(level + 1) + "##D" + char(level + 1) + "#";
+    }
+    env.variables["DZ"] = "x";
+    String message = buildError("#DA#");
+    EXPECT_EQ(message.find("Launch script error: The references expand without bound; stopped at "), 0u) << message;
     // Deep but finite chains still expand.
     for (int i = 0; i < 500; ++i) env.variables["V" + std::to_string(i)] = "#V" + std::to_string(i + 1) + "#";
     env.variables["V500"] = "end";
