@@ -1,0 +1,15 @@
+# End-to-end runs of the launcher file and the driver: launchers built by
+# mgpack.exe from the real mglauncher.exe, run under Wine with -mg:log.
+# foundation_runner (foundation.cmake) answers any message box and reports it.
+if(NOT TARGET mglauncher OR NOT TARGET mgpack OR NOT TARGET foundation_runner)
+  return()
+endif()
+
+foreach(case records no-index index-errors log-missing-value version input-quoted input-without-logfile
+             input-action option-order tempdir-missing extract)
+  add_test(NAME e2e.pack.${case}
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/pack.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
+            $<TARGET_FILE:foundation_runner> ${MG_SOURCE_DIR})
+  set_tests_properties(e2e.pack.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
+    FIXTURES_REQUIRED wineprefix ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
+endforeach()
