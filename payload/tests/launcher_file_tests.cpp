@@ -85,7 +85,7 @@ TEST_F(LauncherFileTest, FirstProgramAndScriptAllJvmFilesInOrder) {
 
 TEST_F(LauncherFileTest, LogsOneFiveLineRecordPerEntry) {
     ASSERT_EQ(load({TYPICAL[0], TYPICAL[1]}), "ok");
-    EXPECT_EQ(readFileBytes(LOG),
+    EXPECT_EQ(readTextFile(LOG),
               "file type: 5\n  file id: 0\n  length: 2\n  offset: 7\n  file name: Verify.jar\n"
               "file type: 0\n  file id: 1\n  length: 31\n  offset: 9\n  file name: instructions.txt\n");
 }
@@ -96,7 +96,7 @@ TEST_F(LauncherFileTest, NoMagicIsAnEmptyIndexAndLogsNothing) {
     EXPECT_EQ(file.entryCount(), 0);
     EXPECT_TRUE(file.indexLoaded());
     EXPECT_EQ(file.instructions(), nullptr);
-    EXPECT_EQ(readFileBytes(LOG), "");
+    EXPECT_EQ(readTextFile(LOG), "");
 }
 
 TEST_F(LauncherFileTest, Failures) {

@@ -50,6 +50,15 @@ inline std::string readFileBytes(const std::string& path) {
     return s.str();
 }
 
+// A text file's lines, without the CR of Windows line ends.
+inline std::string readTextFile(const std::string& path) {
+    std::string text = readFileBytes(path);
+    std::string out;
+    for (char c : text)
+        if (c != '\r') out += c;
+    return out;
+}
+
 inline std::string be32(std::uint32_t v) {
     std::string s;
     appendU32BE(s, v);
