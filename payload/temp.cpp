@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 #include "launcher/log.h"
 #include "launcher/settings.h"
 #include "payload/temp_register.h"
@@ -11,6 +13,9 @@
 
 namespace {
 
+// The root is read by the end-of-session clean-up on the main thread too
+// (the self-removal makes a temporary file), so it shares the registers' care.
+std::mutex tempRootLock;
 String tempRoot;
 TempRegister tempDirs;
 TempRegister tempFiles;
@@ -35,6 +40,7 @@ String uniqueTempName() {
 }  // namespace
 
 String getTempRoot() {
+    std::lock_guard<std::mutex> guard(tempRootLock);
     if (tempRoot.empty()) {
         char path[MAX_PATH + 1];
         DWORD n = GetTempPathA(sizeof path, path);
@@ -45,7 +51,10 @@ String getTempRoot() {
 
 void setTempRoot(const String& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) tempRoot = path;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        std::lock_guard<std::mutex> guard(tempRootLock);
+        tempRoot = path;
+    }
 }
 
 String createTempDir() {
