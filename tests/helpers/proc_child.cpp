@@ -8,6 +8,8 @@
 //   env NAME          prints the value of environment variable NAME
 //   nul               writes "a", a zero byte and "b"
 //   late MS TEXT      sleeps MS milliseconds, then prints TEXT and ends
+//   installer MS      sleeps MS milliseconds, then writes the JVM file "jvm"
+//                     into the current directory, as a JVM installer does
 #include <windows.h>
 
 #include <cstdio>
@@ -39,7 +41,7 @@ std::string pattern(std::size_t size, char base) {
 int usage() {
     writeAll(GetStdHandle(STD_ERROR_HANDLE),
              "usage: proc_child stderr N | big BYTES | both BYTES | exit CODE TEXT | cwd | env NAME"
-             " | nul | late MS TEXT\n");
+             " | nul | late MS TEXT | installer MS\n");
     return 2;
 }
 
@@ -79,6 +81,12 @@ int main(int argc, char** argv) {
     } else if (mode == "late" && argc == 4) {
         Sleep(static_cast<DWORD>(std::atoi(argv[2])));
         writeAll(out, argv[3]);
+    } else if (mode == "installer" && argc == 3) {
+        Sleep(static_cast<DWORD>(std::atoi(argv[2])));
+        std::FILE* f = std::fopen("jvm", "w");
+        if (!f) return 91;
+        std::fputs("DESC: Installed by proc_child\nJVM_EXE: bin\\java.exe\n", f);
+        std::fclose(f);
     } else {
         return usage();
     }
