@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "instructions/variables.h"
@@ -256,3 +257,34 @@ TEST_F(DriverTest, IndexAndProgramFailures) {
 }
 
 }  // namespace
+
+#ifdef MG_EXAMPLES_DIR
+namespace {
+
+// The input files of docs/input-files.md: shown there as they are, using
+// only the keys and actions the driver knows.
+TEST(InputFileExamples, UseKnownKeysAndAppearInTheDocs) {
+    const std::string dir = MG_EXAMPLES_DIR;
+    const std::string doc = readFile(dir + "/../input-files.md");
+    const std::set<std::string> keys = {"LOGFILE", "INSTRUCTIONS", "LAUNCHSCRIPT", "VERIFY_CLASSPATH",
+                                        "VERIFY_CLASS_NAME", "UI_TITLE", "JVM", "SHOW_PROGRESS",
+                                        "SHOW_FAIL_MSG", "ACTION", "VERIFY_JVM_FILE", "VERIFY_JVM_HOME",
+                                        "INSTALL_JVM_EXE", "INSTALL_JVM_DEST"};
+    const std::set<std::string> actions = {"RUN_INSTRUCTIONS", "SEARCH", "SEARCH_ALL", "VERIFY_JVM", "INSTALL_JVM"};
+    for (const char* name : {"search.tag", "verify.tag", "install.tag", "run.tag"}) {
+        std::string path = dir + "/input/" + name;
+        TagFile input;
+        input.load(path);
+        EXPECT_EQ(actions.count(input.getValue("ACTION")), 1u) << name;
+        for (const Tag& tag : input.tags()) EXPECT_EQ(keys.count(tag.name), 1u) << name << ": " << tag.name;
+        EXPECT_NE(doc.find("```text\n" + readFile(path) + "```"), std::string::npos) << name << " differs from the docs";
+    }
+}
+
+TEST_F(DriverTest, SearchExampleRunsTheSearch) {
+    EXPECT_EQ(run({"-mg:in", std::string(MG_EXAMPLES_DIR) + "/input/search.tag"}), "");
+    EXPECT_EQ(calls(), "search 10");
+}
+
+}  // namespace
+#endif

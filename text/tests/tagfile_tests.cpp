@@ -311,3 +311,25 @@ TEST(TagFileHostile, NeverCrashesOrHangs) {
 }
 
 }  // namespace
+
+#ifdef MG_EXAMPLES_DIR
+namespace {
+
+// The example of docs/tag-files.md, shown there as it is, reads as its table says.
+TEST(TagFileExamples, Everything) {
+    const std::string path = std::string(MG_EXAMPLES_DIR) + "/tags/everything.tag";
+    TagFile t;
+    t.load(path);
+    EXPECT_EQ(dump(t),
+              "DESC=[Sample Application: the first colon ends the name]"
+              "Display Name=[spaces around the colon are dropped]"
+              "PADDED=[  kept as written  ]QUOTES=[say \"hello\"]EMPTY=[]"
+              "#NOT A COMMENT=[names may start with #]"
+              "LIST=[first value|  second, with its blanks  |NOT A TAG: lines inside a list are values]"
+              "REPLACED=[new value]");
+    std::string doc = readText(std::string(MG_EXAMPLES_DIR) + "/../tag-files.md");
+    EXPECT_NE(doc.find("```text\n" + readText(path) + "```"), std::string::npos);
+}
+
+}  // namespace
+#endif
