@@ -1,7 +1,5 @@
 #include "instructions/instructions.h"
 
-#include <cstring>
-
 #include "instructions/variables.h"
 #include "launcher/log.h"
 #include "text/text.h"
@@ -25,21 +23,16 @@ Instructions::Instructions(const TagFile& program, Operations& operations)
     : program_(program), operations_(operations) {}
 
 void Instructions::run() {
-    statementCount_ = static_cast<std::int32_t>(program_.valueCount(INSTRUCTIONS_TAG));
+    const std::int32_t count = static_cast<std::int32_t>(program_.valueCount(INSTRUCTIONS_TAG));
     statementIndex_ = 0;
-    while (statementIndex_ < statementCount_) {
+    while (statementIndex_ < count) {
         String statement = program_.getValue(INSTRUCTIONS_TAG, static_cast<std::size_t>(statementIndex_));
         std::size_t pos = 0;
         String word;
         if (!nextWord(statement, pos, word)) raiseError("No command specified.");
         jumped_ = false;
-        if (word[0] == ':') {
-            // A label: nothing to do until something jumps to it.
-        } else if (word == "//") {
-            // A comment.
-        } else {
-            execute(word, statement, pos);
-        }
+        // Labels and comments do nothing when reached.
+        if (word[0] != ':' && word != "//") execute(word, statement, pos);
         // Looping programs are allowed, so a jump is where a cancel from the
         // progress window must be noticed: no loop can bypass this check.
         if (jumped_ && operations_.cancelRequested()) {

@@ -64,7 +64,6 @@ private:
     const TagFile& program_;
     Operations& operations_;
     std::int32_t statementIndex_ = 0;
-    std::int32_t statementCount_ = 0;
     bool jumped_ = false;
 };
 
