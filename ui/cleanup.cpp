@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "launcher/log.h"
@@ -58,6 +59,14 @@ bool TreeRemover::walk(const String& root) {
 
 namespace {
 
+std::atomic<bool> shutdownInProgress{false};
+
+void removeAtNextStart(const String& executable, const String& directory) {
+    if (traceEnabled) writeTrace("Launcher: Reboot in progress, using MoveFileEx to cleanup file: " + executable, true);
+    MoveFileExA(executable.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (!directory.empty()) MoveFileExA(directory.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
 void removeThroughWininit(const String& executable, const String& directory) {
     if (traceEnabled) writeTrace("Launcher: Writing to wininit.ini to cleanup", true);
     WininitWriter writer;
@@ -107,11 +116,15 @@ void removeThroughBatchFile(const String& executable, const String& directory) {
 
 }  // namespace
 
+void setShutdownInProgress(bool inProgress) { shutdownInProgress = inProgress; }
+
 void removeSelf() {
     const String executable = launcherPath;
     const String directory = executableDirectory(executable);
     if (useAnsiApi)
         removeThroughWininit(executable, directory);
+    else if (shutdownInProgress)
+        removeAtNextStart(executable, directory);
     else
         removeThroughBatchFile(executable, directory);
 }

@@ -31,3 +31,9 @@ private:
 // Schedules the removal of the running executable (launcherPath) and its
 // directory once the launcher has ended. Failures are silent.
 void removeSelf();
+
+// While the system shuts down, a batch file started now would be ended with
+// the session; with this set, the NT family schedules the removal for the
+// next start instead (MoveFileEx), which needs the right to do so. Off
+// unless the end-of-session handling sets it.
+void setShutdownInProgress(bool inProgress);

@@ -188,3 +188,36 @@ TEST_F(WininitTest, AFileHeldByAnotherHandleIsReported) {
 }
 
 }  // namespace
+
+// During a shutdown the NT family leaves the removal to the next start.
+TEST_F(CleanupTest, ShutdownSchedulesRemovalAtTheNextStart) {
+    String dir = root + "\\LRE9.tmp";
+    testfs::makeDir(dir);
+    String exe = dir + "\\second.exe";
+    testfs::writeFile(exe, "MZ");
+    String savedLauncher = launcherPath;
+    launcherPath = exe;
+    useAnsiApi = false;
+    setShutdownInProgress(true);
+    removeSelf();
+    setShutdownInProgress(false);
+    launcherPath = savedLauncher;
+
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    char value[8192] = {};
+    DWORD size = sizeof value - 2;
+    LONG status = RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(value), &size);
+    RegDeleteValueA(key, "PendingFileRenameOperations");  // the prefix is not rebooted with it
+    RegCloseKey(key);
+    ASSERT_EQ(status, ERROR_SUCCESS);
+    std::string operations(value, size);
+    std::size_t exeAt = operations.find("second.exe");
+    std::size_t dirAt = operations.find("LRE9.tmp", exeAt == std::string::npos ? 0 : exeAt + 1);
+    EXPECT_NE(exeAt, std::string::npos);
+    EXPECT_NE(dirAt, std::string::npos) << "the directory follows the file";
+    EXPECT_TRUE(testfs::exists(exe));  // nothing is removed before the restart
+}
