@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
+#include <string>
 
 #include "text/text.h"
 #include "ui/message_buffer.h"
@@ -171,6 +173,57 @@ TEST(SystemErrors, TextOfAKnownCodeAndTheFailedCallHelper) {
         EXPECT_EQ(systemErrorMessage("GetFileAttributes", error),
                   "GetFileAttributes failed  ==>  " + systemErrorText(error));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// String id from the table of one language, read straight from the resource
+// block (LoadStringA would pick the user's language).
+std::wstring stringFor(WORD language, int id) {
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC block = ::FindResourceExA(module, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(id / 16 + 1), language);
+    if (!block) return L"<missing block>";
+    const WORD* p = static_cast<const WORD*>(::LockResource(::LoadResource(module, block)));
+    for (int i = 0; i < id % 16; ++i) p += 1 + *p;
+    return std::wstring(reinterpret_cast<const wchar_t*>(p + 1), *p);
+}
+
+TEST(StringTable, EveryLanguageHasAllTextsWithTheirInserts) {
+    const WORD languages[] = {9, 5, 6, 7, 8, 10, 11, 12, 14, 16, 17, 18, 19, 20, 21, 22, 25, 29, 31, 1028, 1046, 2052};
+    for (WORD language : languages) {
+        SCOPED_TRACE(language);
+        EXPECT_EQ(stringFor(language, 1), L"LauncherMain");
+        for (int id = 2; id <= 35; ++id) {
+            std::wstring text = stringFor(language, id);
+            std::wstring english = stringFor(9, id);
+            EXPECT_FALSE(text.empty()) << id;
+            EXPECT_EQ(text.find(L"%1!s!") != std::wstring::npos, english.find(L"%1!s!") != std::wstring::npos) << id;
+            EXPECT_EQ(text.find(L"%2!s!") != std::wstring::npos, english.find(L"%2!s!") != std::wstring::npos) << id;
+            EXPECT_EQ(text.back() == L' ', english.back() == L' ') << id;
+            EXPECT_EQ(text.front() == L' ', english.front() == L' ') << id;
+        }
+        std::wstring intro = stringFor(language, 31);
+        EXPECT_EQ(std::count(intro.begin(), intro.end(), L'\n'), 2);
+    }
+}
+
+TEST(Resources, DialogInFiveLanguagesIconAndVersion) {
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    for (WORD language : {9, 17, 18, 1028, 2052}) {
+        SCOPED_TRACE(language);
+        EXPECT_NE(::FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(101), language), nullptr);
+    }
+    EXPECT_NE(::LoadIconA(module, MAKEINTRESOURCEA(104)), nullptr);
+
+    HRSRC version = ::FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));
+    ASSERT_NE(version, nullptr);
+    void* data = ::LockResource(::LoadResource(module, version));
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(::VerQueryValueA(data, "\\", reinterpret_cast<void**>(&info), &size));
+    EXPECT_EQ(info->dwFileVersionMS, MAKELONG(56, 1));
 }
 
 }  // namespace
