@@ -9,6 +9,8 @@ const char* const VERIFY_MAGIC = "1739021872";
 
 namespace {
 
+bool hasBlank(const String& text) { return text.find_first_of(" \t") != String::npos; }
+
 bool enclosedInQuotes(const String& text) {
     return text.size() >= 2 && text.front() == '"' && text.back() == '"';
 }
@@ -41,9 +43,15 @@ void VerifyClass::get(VerifySystem& system, String& classpath, String& className
 
 String buildVerifyCommand(const JvmFile& jvm, const String& home, const String& verifyClasspath,
                           const String& verifyClassName, std::vector<RequiredProperty>& required) {
-    String command = home;
-    appendBackslash(command);
-    command += "@JVM_EXE@ %CP%(";
+    // The executable is quoted when its path holds a blank: unquoted, the
+    // system would first try to run "C:\Program.exe" for a home under
+    // "C:\Program Files", whatever program lies there.
+    String exe = home;
+    appendBackslash(exe);
+    exe += "@JVM_EXE@";
+    const bool quote = hasBlank(home) || hasBlank(jvm.jvmExe());
+    String command = quote ? "\"" + exe + "\"" : exe;
+    command += " %CP%(";
     // A quoted class path becomes a triple-quoted argument, which the class
     // path function turns back into the path in one pair of quotes.
     if (enclosedInQuotes(verifyClasspath))
@@ -76,10 +84,14 @@ bool checkVerifyOutput(const String& output, const std::vector<RequiredProperty>
         writeLog("Invalid magic value: " + line + "\n", LOG_ERROR);
         return false;
     }
-    for (std::size_t i = 0; i < required.size() && pos < output.size(); ++i) {
+    // A property the run did not report is not a match: output cut short
+    // (a JVM that died after the magic line, a verify class that skips
+    // arguments) must not pass a check it never answered.
+    for (const RequiredProperty& property : required) {
+        if (pos >= output.size()) return false;
         line.clear();
         readLineAt(output, pos, line);
-        if (!propertyValueMatches(required[i].expected, line)) return false;
+        if (!propertyValueMatches(property.expected, line)) return false;
     }
     return true;
 }

@@ -56,13 +56,14 @@ private:
 
 // The verify command text before expansion, and the required properties in
 // the order of their arguments. JVM_PROPERTIES values without "=" are logged
-// as a warning and left out.
+// as a warning and left out. The executable's path is quoted when the home or
+// JVM_EXE holds a blank.
 String buildVerifyCommand(const JvmFile& jvm, const String& home, const String& verifyClasspath,
                           const String& verifyClassName, std::vector<RequiredProperty>& required);
 
 // Whether the verify run's standard output shows a JVM with the required
 // properties: the magic line first, then one value per property. Lines are
-// trimmed; output that ends early leaves the rest unchecked.
+// trimmed; output that ends before every property was reported fails.
 bool checkVerifyOutput(const String& output, const std::vector<RequiredProperty>& required);
 
 // Sets the JVM file's JVM_HOME to home, runs the verify command on behalf of

@@ -110,6 +110,17 @@ TEST_F(VerifyJvmTest, HomeWithTrailingBackslashMatchesAsGiven) {
     EXPECT_EQ("J:\\jdk17\\", match->home);
 }
 
+TEST_F(VerifyJvmTest, HomeWithABlankRunsItsOwnExecutable) {
+    // J:\jdk.exe lies where an unquoted "J:\jdk 17\bin\java.exe" is looked
+    // for first; it would start with the wrong arguments and print no magic.
+    jvm.addValue("JVM_PROPERTIES", "java.version=17...");
+    std::unique_ptr<JvmMatch> match = verify("J:\\jdk 17");
+    ASSERT_NE(nullptr, match) << log();
+    EXPECT_EQ("J:\\jdk 17", match->home);
+    EXPECT_NE(std::string::npos, log().find("Executing launch script command: \"J:\\jdk 17\\bin\\java.exe\" "))
+        << log();
+}
+
 TEST_F(VerifyJvmTest, HomeWithoutTheExecutable) {
     jvm.addValue("JVM_PROPERTIES", "java.version=17...");
     const struct {

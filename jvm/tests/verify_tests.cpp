@@ -93,10 +93,11 @@ TEST_F(VerifyTest, CheckVerifyOutput) {
         {"1739021872\nanything\n", {"java.version=..."}, true, ""},
         {"1739021872\n1.3...\n", {"java.version=1.3...x"}, false, ""},
         {"1739021872\n1.3...x\n", {"java.version=1.3...x"}, true, ""},
-        // Output that ends early leaves the rest unchecked.
-        {"1739021872\r\n", {"java.version=1.3...", "java.vendor=X"}, true, ""},
-        {"1739021872", {"java.version=1.3..."}, true, ""},
-        {"1739021872\n1.3.1\n", {"java.version=1.3...", "java.vendor=X"}, true, ""},
+        // A property the run did not report fails the check.
+        {"1739021872\r\n", {"java.version=1.3...", "java.vendor=X"}, false, ""},
+        {"1739021872", {"java.version=1.3..."}, false, ""},
+        {"1739021872\n1.3.1\n", {"java.version=1.3...", "java.vendor=X"}, false, ""},
+        {"1739021872\n1.3.1\n\n", {"java.version=1.3...", "java.vendor="}, true, ""},
         {"  1739021872 \t\r\n", {}, true, ""},
         {"1739021872\nextra lines\nare fine\n", {}, true, ""},
         {"1739021872\nnull\n", {"no.such=null"}, true, ""},
@@ -151,6 +152,22 @@ TEST_F(VerifyTest, BuildVerifyCommand) {
         for (std::size_t i = 0; i < required.size(); ++i) EXPECT_EQ(c.requiredNames[i], required[i].name);
     }
     EXPECT_EQ("WARNING: Invalid JVM_PROPERTIES setting (novalue) in JVM File \n", log());
+
+    // A blank in the executable's path: quoted, so that no other program
+    // ("C:\Program.exe") is started in its place.
+    const char* const quoted[][3] = {
+        {"C:\\Program Files\\Java\\jre", "bin\\java.exe",
+         "\"C:\\Program Files\\Java\\jre\\@JVM_EXE@\" %CP%(\"\"\"v.jar\"\"\") V"},
+        {"C:\\jre\\", "bin\\java w.exe", "\"C:\\jre\\@JVM_EXE@\" %CP%(\"\"\"v.jar\"\"\") V"},
+        {"C:\\jre\ttab", "bin\\java.exe", "\"C:\\jre\ttab\\@JVM_EXE@\" %CP%(\"\"\"v.jar\"\"\") V"},
+        {"C:\\jre", "bin\\java.exe", "C:\\jre\\@JVM_EXE@ %CP%(\"\"\"v.jar\"\"\") V"},
+    };
+    for (const auto& q : quoted) {
+        TagFile tags;
+        tags.setValue("JVM_EXE", q[1]);
+        std::vector<RequiredProperty> none;
+        EXPECT_EQ(q[2], buildVerifyCommand(JvmFile(tags), q[0], "\"v.jar\"", "V", none));
+    }
     TagFile tags;
     tags.addValue("JVM_PROPERTIES", "a=b=c");
     std::vector<RequiredProperty> required;
