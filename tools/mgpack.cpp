@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
     try {
         if (command == "build") {
             PackRequest request = parseBuildArguments(args);
+            addDefaultFiles(request);
             auto entries = buildLauncher(request);
             std::printf("wrote %s with %zu embedded file%s\n", request.output.c_str(), entries.size(),
                         entries.size() == 1 ? "" : "s");

@@ -128,6 +128,8 @@ PackRequest parseBuildArguments(const std::vector<std::string>& args) {
     return r;
 }
 
+void addDefaultFiles(PackRequest&) {}
+
 std::vector<FileEntry> buildLauncher(const PackRequest& request) {
     // Everything is checked before a byte is written.
     std::int64_t stubSize = sizeOf(request.stub);

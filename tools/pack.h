@@ -24,7 +24,6 @@ struct PackRequest {
     String stub;
     String output;
     std::vector<PackFile> files;
-    // Later: a verify archive added by default unless --no-verify.
 };
 
 // Failures of mgpack; the message is printed after "mgpack: ".
@@ -34,6 +33,11 @@ struct PackError {
 
 // Parses the arguments after "build". Throws PackError.
 PackRequest parseBuildArguments(const std::vector<std::string>& args);
+
+// The files every launcher should carry but the request does not name. The
+// place for a default verify archive (with --verify-archive PATH and
+// --no-verify); none is added yet.
+void addDefaultFiles(PackRequest& request);
 
 // Why name cannot be an entry name, or empty when it can: an entry is
 // extracted as directory\name, so it must stay one plain file name.
