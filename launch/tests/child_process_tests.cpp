@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "launcher/settings.h"
 #include "ui/messages.h"
@@ -151,6 +152,46 @@ TEST_F(ChildProcessTest, ProgressErrorsPassThroughUnchanged) {
         ADD_FAILURE() << "no error";
     } catch (const LauncherException& e) {
         EXPECT_EQ(loadStringText(IDS_NO_PROGRESS_BAR), e.message());
+    }
+}
+
+TEST_F(ChildProcessTest, ReadPipeTakesOneBlockAtATime) {
+    struct Case {
+        const char* name;
+        std::size_t written;
+        bool closeWriter;
+        std::vector<std::size_t> reads;  // what successive calls return
+    };
+    const Case cases[] = {
+        {"a little", 10, false, {10, 0}},
+        {"more than a block", 5000, false, {4096, 904, 0}},
+        {"empty", 0, false, {0}},
+        {"empty and broken", 0, true, {0, 0}},
+        {"broken with data left", 3, true, {3, 0}},
+    };
+    for (const Case& c : cases) {
+        HANDLE readEnd = nullptr, writeEnd = nullptr;
+        ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 8192));
+        std::string bytes = pattern(c.written, 'a');
+        DWORD written = 0;
+        if (!bytes.empty()) ASSERT_TRUE(WriteFile(writeEnd, bytes.data(), bytes.size(), &written, nullptr));
+        if (c.closeWriter) CloseHandle(writeEnd);
+        String target;
+        for (std::size_t expected : c.reads) EXPECT_EQ(expected, ChildProcess::readPipe(readEnd, target)) << c.name;
+        EXPECT_EQ(bytes, target) << c.name;
+        if (!c.closeWriter) CloseHandle(writeEnd);
+        CloseHandle(readEnd);
+    }
+}
+
+TEST_F(ChildProcessTest, ReadPipeReportsAHandleThatIsNoPipe) {
+    String target;
+    try {
+        ChildProcess::readPipe(nullptr, target);
+        ADD_FAILURE() << "no error";
+    } catch (const LauncherException& e) {
+        const String prefix = "PeekNamedPipe failed  ==>  ";
+        EXPECT_EQ(prefix, e.message().substr(0, prefix.size())) << e.message();
     }
 }
 
