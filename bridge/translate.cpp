@@ -110,6 +110,11 @@ std::vector<std::string> translateArguments(const std::vector<std::string>& args
 std::string translateVariable(const std::string& name, const std::string& value,
                               const PathMapper& mapper) {
     if (equalsIgnoreCase(name, "CLASSPATH")) return translatePathList(value, mapper);
+    // Another class path variable of the launch (CP_ENV_VAR): a list that
+    // starts with an absolute path.
+    std::size_t semicolon = value.find(';');
+    if (semicolon != std::string::npos && isWindowsAbsolute(value.substr(0, semicolon)))
+        return translatePathList(value, mapper);
     return translatePath(value, mapper, false);
 }
 

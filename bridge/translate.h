@@ -33,8 +33,9 @@ std::string translatePathList(const std::string& list, const PathMapper& mapper)
 std::vector<std::string> translateArguments(const std::vector<std::string>& args,
                                             const PathMapper& mapper);
 
-// Value of a variable taken over from the Windows environment: CLASSPATH is a
-// path list, anything else is translated only when it is one absolute path.
+// Value of a variable taken over from the Windows environment: CLASSPATH, and
+// any ';' list whose first entry is an absolute path, is a path list; anything
+// else is translated only when it is one absolute path.
 std::string translateVariable(const std::string& name, const std::string& value,
                               const PathMapper& mapper);
 

@@ -81,6 +81,9 @@ TEST(BridgeTranslate, Variables) {
     EXPECT_EQ("/c/a.jar:/c/b.jar", bridge::translateVariable("CLASSPATH", "C:\\a.jar;C:\\b.jar", fakeMapper));
     EXPECT_EQ("/c/a.jar:x/y", bridge::translateVariable("classpath", "C:\\a.jar;x\\y", fakeMapper));
     EXPECT_EQ("a;b", bridge::translateVariable("OTHER", "a;b", fakeMapper));
+    EXPECT_EQ("/c/a.jar:lib/b.jar", bridge::translateVariable("APP_CP", "C:\\a.jar;lib\\b.jar", fakeMapper));
+    EXPECT_EQ(".COM;.EXE", bridge::translateVariable("PATHEXT", ".COM;.EXE", fakeMapper));
+    EXPECT_EQ("/c/tmp", bridge::translateVariable("TEMP", "C:\\tmp", fakeMapper));
 }
 
 }  // namespace
