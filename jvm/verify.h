@@ -33,25 +33,25 @@ public:
 VerifySystem& launcherVerifySystem();
 #endif
 
-// The verify class setting of the search: the class path argument and the
-// class name of the verify run.
-class VerifyClass {
+// The verify class setting that the search holds: the class path argument
+// and the class name of the verify run.
+class VerifyClassSetting {
 public:
     // An input file's VERIFY_CLASSPATH and VERIFY_CLASS_NAME.
-    void set(const String& classpath, const String& className);
+    void setVerifyClass(const String& classpath, const String& className);
     // Without a setting, the last embedded verify archive, extracted once,
     // and the class "Verify", both in double quotes. Without an archive both
     // stay empty, and the next call tries again.
-    void prepare(VerifySystem& system);
-    // prepare, then both settings.
-    void get(VerifySystem& system, String& classpath, String& className);
+    void prepareVerifyClass(VerifySystem& system);
+    // prepareVerifyClass, then both settings.
+    void getVerifyClass(VerifySystem& system, String& classpath, String& className);
 
-    const String& classpath() const { return classpath_; }
-    const String& className() const { return className_; }
+    const String& verifyClasspath() const { return verifyClasspath_; }
+    const String& verifyClassName() const { return verifyClassName_; }
 
 private:
-    String classpath_;
-    String className_;
+    String verifyClasspath_;
+    String verifyClassName_;
 };
 
 // The verify command text before expansion, and the required properties in
