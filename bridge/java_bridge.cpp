@@ -227,8 +227,8 @@ int main() {
     HANDLE stdOut = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE stdErr = GetStdHandle(STD_ERROR_HANDLE);
     struct pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
-    while (open > 0) {
+    int openPipes = 2;
+    while (openPipes > 0) {
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR) continue;
             break;
@@ -238,7 +238,7 @@ int main() {
             if (!forward(fds[i].fd, i == 0 ? stdOut : stdErr)) {
                 close(fds[i].fd);
                 fds[i].fd = -1;
-                --open;
+                --openPipes;
             }
         }
     }
