@@ -101,16 +101,6 @@ std::string mapWindowsPath(const std::string& windowsPath) {
     return canonical(posixPath);
 }
 
-std::string windowsVariable(const char* name, bool& found) {
-    std::wstring wide = toWide(name);
-    DWORD n = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
-    found = n > 0;
-    if (!found) return std::string();
-    std::vector<WCHAR> buffer(n + 1);
-    GetEnvironmentVariableW(wide.c_str(), buffer.data(), n + 1);
-    return toUtf8(buffer.data());
-}
-
 bool sameName(const std::string& entry, const std::string& name) {
     return entry.size() > name.size() && entry[name.size()] == '=' &&
            strncasecmp(entry.c_str(), name.c_str(), name.size()) == 0;
