@@ -174,7 +174,9 @@ TEST_F(ChildProcessTest, ReadPipeTakesOneBlockAtATime) {
         ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 8192));
         std::string bytes = pattern(c.written, 'a');
         DWORD written = 0;
-        if (!bytes.empty()) ASSERT_TRUE(WriteFile(writeEnd, bytes.data(), bytes.size(), &written, nullptr));
+        if (!bytes.empty()) {
+            ASSERT_TRUE(WriteFile(writeEnd, bytes.data(), bytes.size(), &written, nullptr));
+        }
         if (c.closeWriter) CloseHandle(writeEnd);
         String target;
         for (std::size_t expected : c.reads) EXPECT_EQ(expected, ChildProcess::readPipe(readEnd, target)) << c.name;
