@@ -19,6 +19,12 @@ pack() { wine "$mgpack" "$@" 2>&1 | tr -d '\r'; }
 pack build --stub mglauncher.exe -o sample.exe --file instructions instructions.txt \
   --file launch-script launch.txt --file jvm-file jre.jvm --id 10 \
   --file application-archive app.jar --name sample.jar > pack.out || fail "mgpack: $(cat pack.out)"
+# A launcher whose program is one unknown command: its run is seen in the
+# log as the interpreter's error, whatever the other layers can do.
+printf 'INSTRUCTIONS:\n  E2E_MARKER\n/:\n' > marker.txt
+pack build --stub mglauncher.exe -o marker.exe --file instructions marker.txt > pack.out || fail "mgpack: $(cat pack.out)"
+MARK='ERROR: Error in instructions. Invalid command (E2E_MARKER).  Line number (1)'
+program_ran() { log_text "$1" | grep -qxF "$MARK"; }
 
 # run EXE TEXT: the command line "EXE" TEXT; the runner's report in $out
 # (one "message: " line per message box), the exit code in $rc.
@@ -98,24 +104,24 @@ index-errors)
     [ "$listed" = "$want" ] || fail "$v: mgpack list says '$listed', expected '$want'"
     log_text run.log | grep -qxF "ERROR: Unable to load the launcher file index. $want" ||
       fail "$v: log lacks the error '$want': $(log_text run.log)"
-    log_text run.log | grep -q 'not available' && fail "$v: instructions ran after the index error"
+    log_text run.log | grep -q 'not available\|Error in instructions' && fail "$v: instructions ran after the index error"
   done
   ;;
 log-missing-value)
   # -mg:log as the last argument shows message 6 and the run goes on: the
   # embedded program still runs and the earlier log keeps receiving.
-  run sample.exe "-mg:log $work_win\\run.log -mg:log"
-  [ "$(messages)" = "A log file name must be specified after the -log option on the command line." ] ||
-    fail "messages: $(messages)"
-  log_text run.log | grep -qx 'WARNING: FIND_JVM is not available in this build.' || fail "the program did not run: $(log_text run.log)"
+  run marker.exe "-mg:log $work_win\\run.log -mg:log"
+  [ "$(messages)" = "$(printf '%s\n%s' "A log file name must be specified after the -log option on the command line." \
+                       "${MARK#ERROR: }")" ] || fail "messages: $(messages)"
+  program_ran run.log || fail "the program did not run: $(log_text run.log)"
   # Silenced, the same run shows nothing.
   rm -f run.log
-  run sample.exe "-mg:silent -mg:log $work_win\\run.log -mg:log"
+  run marker.exe "-mg:silent -mg:log $work_win\\run.log -mg:log"
   [ -z "$(messages)" ] || fail "silent run showed: $(messages)"
-  log_text run.log | grep -qx 'WARNING: FIND_JVM is not available in this build.' || fail "silent: the program did not run"
+  program_ran run.log || fail "silent: the program did not run"
   ;;
 version)
-  run sample.exe "-mg:log $work_win\\run.log -mg:version"
+  run marker.exe "-mg:log $work_win\\run.log -mg:version"
   [ "$(messages)" = "1.56" ] || fail "messages: $(messages)"
   [ ! -e run.log ] || fail "-mg:version ran something: $(log_text run.log)"
   ;;
@@ -141,9 +147,10 @@ input-without-logfile)
 input-action)
   # A SEARCH action replaces the run of the embedded program.
   printf 'LOGFILE: %s\nACTION: SEARCH\n' "$work_win\\run.log" > in.tag
-  run sample.exe "-mg:silent -mg:log $work_win\\run.log -mg:in $work_win\\in.tag"
-  log_text run.log | grep -qx 'WARNING: The SEARCH action is not available in this build.' || fail "no search: $(log_text run.log)"
-  log_text run.log | grep -q 'FIND_JVM' && fail "the program ran after SEARCH"
+  run marker.exe "-mg:silent -mg:log $work_win\\run.log -mg:in $work_win\\in.tag"
+  log_text run.log | grep -qx 'WARNING: The SEARCH action is not available in this build.\|Finding a JVM' ||
+    fail "no search: $(log_text run.log)"
+  program_ran run.log && fail "the program ran after SEARCH"
   # An unknown action: shown, then reported again by the top level.
   printf 'ACTION: search\n' > bad.tag
   run sample.exe "-mg:in $work_win\\bad.tag"
@@ -154,18 +161,18 @@ option-order)
   # Options apply in order: the index is read by -mg:in before -mg:log names
   # the log, so only what happens afterwards is logged.
   printf 'ACTION: RUN_INSTRUCTIONS\n' > in.tag
-  run sample.exe "-mg:silent -mg:in $work_win\\in.tag -mg:log $work_win\\run.log"
-  expect_log run.log "$(printf '%s\nWARNING: FIND_JVM is not available in this build.' "$SEP")"
+  run marker.exe "-mg:silent -mg:in $work_win\\in.tag -mg:log $work_win\\run.log"
+  expect_log run.log "$(printf '%s\n%s' "$SEP" "$MARK")"
   # -mg:in without a value shows message 11 and the program does not run.
   rm -f run.log
-  run sample.exe "-mg:log $work_win\\run.log -mg:in"
+  run marker.exe "-mg:log $work_win\\run.log -mg:in"
   [ "$(messages)" = "An input file name must follow the '-in' command line option." ] || fail "messages: $(messages)"
-  log_text run.log | grep -q 'FIND_JVM' && fail "the program ran after a bare -mg:in"
+  program_ran run.log && fail "the program ran after a bare -mg:in"
   ;;
 tempdir-missing)
   # A -mg:tempdir that names no directory is ignored: the run goes on.
-  run sample.exe "-mg:silent -mg:tempdir $work_win\\missing -mg:log $work_win\\run.log"
-  log_text run.log | grep -qx 'WARNING: FIND_JVM is not available in this build.' || fail "run did not go on: $(log_text run.log)"
+  run marker.exe "-mg:silent -mg:tempdir $work_win\\missing -mg:log $work_win\\run.log"
+  program_ran run.log || fail "run did not go on: $(log_text run.log)"
   [ ! -e missing ] || fail "the missing directory was created"
   ;;
 extract)
@@ -174,7 +181,7 @@ extract)
   run sample.exe "-mg:silent -mg:log $work_win\\run.log -mg:extract"
   cd ..
   [ -e out/input.tag ] || fail "no input.tag written: $(ls out) $(log_text run.log)"
-  log_text run.log | grep -q 'FIND_JVM' && fail "the program ran after -mg:extract"
+  log_text run.log | grep -q 'not available\|Error in instructions' && fail "the program ran after -mg:extract"
   [ "$(log_text run.log | grep -c '^file type: ')" = 4 ] || fail "index not logged: $(log_text run.log)"
   ;;
 *)
