@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "instructions/instructions.h"
+#include "launch/launch_ops.h"
 #include "launcher/log.h"
 #include "payload/extract.h"
 #include "payload/temp.h"
@@ -10,6 +11,12 @@
 
 #ifdef MG_HAVE_CHILD_PROCESS
 #include "launch/child_process.h"
+#endif
+#ifdef MG_HAVE_LAUNCH_OPS
+#include "launch/launch_ops.h"
+#endif
+#ifdef MG_HAVE_JVM_SEARCH
+#include "jvm/search.h"
 #endif
 
 namespace {
@@ -57,23 +64,46 @@ void LiveActions::writeOutput(const String& text) {
 }
 
 // The interpreter is built when it runs, on the TagFile the launcher file
-// keeps; the JVM files and the launch script are built by their operations.
+// keeps; the launch script is built by the launch operations when needed.
 void LiveContent::instructionsLoaded(const TagFile&) {}
-void LiveContent::jvmFileLoaded(TagFile&) {}
 void LiveContent::launchScriptLoaded(const TagFile&) {}
+void LiveContent::captionGiven(const String& caption) { setCaption(caption); }
+
+#ifdef MG_HAVE_JVM_SEARCH
+void LiveContent::jvmFileLoaded(TagFile& jvmFile) { jvmSearch().addJvmFile(jvmFile); }
+void LiveContent::verifyClassGiven(const String& classPath, const String& className) {
+    jvmSearch().setVerifyClass(classPath, className);
+}
+#else
+void LiveContent::jvmFileLoaded(TagFile&) {}
 void LiveContent::verifyClassGiven(const String&, const String&) {
     notAvailable("A verification class from an input file");
 }
-void LiveContent::captionGiven(const String& caption) { setCaption(caption); }
+#endif
 
+void LiveOperations::findJvm(bool, bool) { notAvailable("FIND_JVM"); }
+void LiveOperations::verifyJvmById(bool, bool, std::int32_t) { notAvailable("VERIFY"); }
+
+#ifdef MG_HAVE_LAUNCH_OPS
+void LiveOperations::initializeUi() { systemLaunchOperations().initializeUi(); }
+void LiveOperations::installJvm(std::int32_t mode) { systemLaunchOperations().installJvm(mode); }
+void LiveOperations::launchWithJvmFile(const String& jvmFileName, std::int16_t seconds) {
+    systemLaunchOperations().launchWithJvmFile(jvmFileName, seconds);
+}
+void LiveOperations::launchWithEmbeddedJvmFile(std::int32_t fileIndex, std::int16_t seconds) {
+    systemLaunchOperations().launchWithEmbeddedJvmFile(fileIndex, seconds);
+}
+void LiveOperations::executeEmbeddedLauncher(std::int32_t fileIndex) {
+    systemLaunchOperations().executeEmbeddedLauncher(fileIndex);
+}
+#else
 void LiveOperations::initializeUi() {
     setStatus(STATUS_INITIALIZING);
     setDetail(DETAIL_NONE, String());
     showWindow();
 }
-void LiveOperations::findJvm(bool, bool) { notAvailable("FIND_JVM"); }
-void LiveOperations::verifyJvmById(bool, bool, std::int32_t) { notAvailable("VERIFY"); }
 void LiveOperations::installJvm(std::int32_t) { notAvailable("INSTALL_JVM"); }
 void LiveOperations::launchWithJvmFile(const String&, std::int16_t) { notAvailable("LAUNCH"); }
 void LiveOperations::launchWithEmbeddedJvmFile(std::int32_t, std::int16_t) { notAvailable("ILAUNCH"); }
 void LiveOperations::executeEmbeddedLauncher(std::int32_t) { notAvailable("EXECUTE_LAUNCHER"); }
+#endif
