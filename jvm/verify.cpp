@@ -22,23 +22,23 @@ constexpr int VERIFY_RUN_STEPS = 6;
 
 }  // namespace
 
-void VerifyClassSetting::setVerifyClass(const String& classpath, const String& className) {
-    verifyClasspath_ = classpath;
-    verifyClassName_ = className;
+void VerifyClass::set(const String& classpath, const String& className) {
+    classpath_ = classpath;
+    className_ = className;
 }
 
-void VerifyClassSetting::prepareVerifyClass(VerifySystem& system) {
-    if (!verifyClasspath_.empty() || !verifyClassName_.empty()) return;
+void VerifyClass::prepare(VerifySystem& system) {
+    if (!classpath_.empty() || !className_.empty()) return;
     String path = system.extractVerifyArchives();
     if (path.empty()) return;
-    verifyClasspath_ = "\"" + path + "\"";
-    verifyClassName_ = "\"Verify\"";
+    classpath_ = "\"" + path + "\"";
+    className_ = "\"Verify\"";
 }
 
-void VerifyClassSetting::getVerifyClass(VerifySystem& system, String& classpath, String& className) {
-    prepareVerifyClass(system);
-    classpath = verifyClasspath_;
-    className = verifyClassName_;
+void VerifyClass::get(VerifySystem& system, String& classpath, String& className) {
+    prepare(system);
+    classpath = classpath_;
+    className = className_;
 }
 
 String buildVerifyCommand(const JvmFile& jvm, const String& home, const String& verifyClasspath,

@@ -33,25 +33,26 @@ public:
 VerifySystem& launcherVerifySystem();
 #endif
 
-// The verify class setting that the search holds: the class path argument
-// and the class name of the verify run.
-class VerifyClassSetting {
+// The verify class setting that JvmSearch holds (behind its setVerifyClass,
+// prepareVerifyClass and getVerifyClass): the class path argument and the
+// class name of the verify run.
+class VerifyClass {
 public:
     // An input file's VERIFY_CLASSPATH and VERIFY_CLASS_NAME.
-    void setVerifyClass(const String& classpath, const String& className);
+    void set(const String& classpath, const String& className);
     // Without a setting, the last embedded verify archive, extracted once,
     // and the class "Verify", both in double quotes. Without an archive both
     // stay empty, and the next call tries again.
-    void prepareVerifyClass(VerifySystem& system);
-    // prepareVerifyClass, then both settings.
-    void getVerifyClass(VerifySystem& system, String& classpath, String& className);
+    void prepare(VerifySystem& system);
+    // prepare, then both settings.
+    void get(VerifySystem& system, String& classpath, String& className);
 
-    const String& verifyClasspath() const { return verifyClasspath_; }
-    const String& verifyClassName() const { return verifyClassName_; }
+    const String& classpath() const { return classpath_; }
+    const String& className() const { return className_; }
 
 private:
-    String verifyClasspath_;
-    String verifyClassName_;
+    String classpath_;
+    String className_;
 };
 
 // The verify command text before expansion, and the required properties in

@@ -300,11 +300,11 @@ TEST_F(VerifyTest, VerifyClassDefaultsAndSettings) {
     for (const Case& c : cases) {
         FakeVerifySystem fake;
         fake.archive = c.archive;
-        VerifyClassSetting verifyClass;
-        if (c.setClasspath) verifyClass.setVerifyClass(c.setClasspath, c.setClassName);
+        VerifyClass verifyClass;
+        if (c.setClasspath) verifyClass.set(c.setClasspath, c.setClassName);
         String classpath, className;
-        verifyClass.getVerifyClass(fake, classpath, className);
-        verifyClass.getVerifyClass(fake, classpath, className);
+        verifyClass.get(fake, classpath, className);
+        verifyClass.get(fake, classpath, className);
         EXPECT_EQ(c.classpath, classpath) << c.name;
         EXPECT_EQ(c.className, className) << c.name;
         EXPECT_EQ(c.extractionsAfterTwoGets, fake.extractions) << c.name;
@@ -313,9 +313,9 @@ TEST_F(VerifyTest, VerifyClassDefaultsAndSettings) {
 
 TEST_F(VerifyTest, DefaultVerifyClassBuildsTheDocumentedCommand) {
     system.archive = "C:\\tmp\\d1\\Verify.jar";
-    VerifyClassSetting verifyClass;
+    VerifyClass verifyClass;
     String classpath, className;
-    verifyClass.getVerifyClass(system, classpath, className);
+    verifyClass.get(system, classpath, className);
     TagFile tags;
     tags.addValue("JVM_PROPERTIES", "java.version=1.3...");
     tags.addValue("JVM_PROPERTIES", "java.vendor=X");
