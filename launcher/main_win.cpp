@@ -6,6 +6,7 @@
 #include "launcher/cmdline.h"
 #include "launcher/launcher.h"
 #include "launcher/log.h"
+#include "launcher/main_window.h"
 #include "launcher/settings.h"
 #include "payload/temp.h"
 #include "ui/handles.h"
@@ -14,12 +15,13 @@
 #include "ui/progress.h"
 #include "ui/progress_win.h"
 
+bool workerPending = true;
+
 namespace {
 
 String windowClassName;
 HWND mainWindow = nullptr;
 Handle workerThread;
-bool workerPending = true;
 
 // How long WinMain lets a worker that has asked for the end finish returning
 // before it stops it.
@@ -41,6 +43,8 @@ void startTrace() {
     traceEnabled = true;
     writeTrace("Launcher Started", true);
 }
+
+}  // namespace
 
 DWORD WINAPI workerMain(LPVOID parameter) {
     // The window handle comes as the parameter: mainWindow is stored only
@@ -67,20 +71,27 @@ DWORD WINAPI workerMain(LPVOID parameter) {
     return 0;
 }
 
+namespace {
+
 LRESULT defaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return useAnsiApi ? ::DefWindowProcA(window, message, wParam, lParam)
                       : ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+}  // namespace
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: {
         mainWindow = window;
-        progressDialog = ::CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
-                                              progressDialogProc, 0);
-        if (progressDialog) {
-            ::ShowWindow(progressDialog, SW_HIDE);
-            centerWindow(progressDialog);
+        // A repeated creation message must not orphan the first dialog.
+        if (!progressDialog) {
+            progressDialog = ::CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
+                                                  progressDialogProc, 0);
+            if (progressDialog) {
+                ::ShowWindow(progressDialog, SW_HIDE);
+                centerWindow(progressDialog);
+            }
         }
         LRESULT result = ::DefWindowProcA(window, message, wParam, lParam);
         if (workerPending) {
@@ -111,6 +122,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return defaultProcedure(window, message, wParam, lParam);
     }
 }
+
+namespace {
 
 // The worker must not outlive WinMain: the runtime's exit code would run
 // beside it. Normally it has posted the destroy message and is returning, so

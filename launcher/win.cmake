@@ -7,28 +7,28 @@ set(MG_LAUNCHER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/run_launcher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cmdline_win.cpp)
 
-# The layers above ui/text/base that other developers provide.
-set(MG_LAUNCHER_LIBS)
-foreach(lib mg_launch mg_jvm mg_instructions mg_payload)
-  if(TARGET ${lib})
-    list(APPEND MG_LAUNCHER_LIBS ${lib})
-  endif()
-endforeach()
-list(APPEND MG_LAUNCHER_LIBS mg_ui mg_text mg_base mg_resources comctl32 shell32 ole32)
+set(MG_LAUNCHER_LIBS mg_ui mg_text mg_base mg_resources comctl32 shell32 ole32)
 
-# temp_stub.cpp stands in for the clean-up pass until the temporary-item
-# register replaces it.
-set(MG_LAUNCHER_DRIVER ${CMAKE_CURRENT_LIST_DIR}/driver.cpp)
-if(EXISTS ${MG_SOURCE_DIR}/payload/temp_stub.cpp)
-  list(APPEND MG_LAUNCHER_DRIVER ${MG_SOURCE_DIR}/payload/temp_stub.cpp)
-endif()
-
-add_executable(mglauncher WIN32 ${MG_LAUNCHER_SOURCES} ${MG_LAUNCHER_DRIVER} ${MG_LAUNCHER_EXTRA_SOURCES})
+add_executable(mglauncher WIN32 ${MG_LAUNCHER_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/driver.cpp
+  ${MG_LAUNCHER_EXTRA_SOURCES})
 set_target_properties(mglauncher PROPERTIES OUTPUT_NAME mglauncher)
 target_link_options(mglauncher PRIVATE -mwindows -static)
-# Libraries are static archives that refer to each other in both directions
-# (the driver calls the layers, the layers call the progress window).
-target_link_libraries(mglauncher PRIVATE -Wl,--start-group ${MG_LAUNCHER_LIBS} -Wl,--end-group)
+target_link_libraries(mglauncher PRIVATE ${MG_LAUNCHER_LIBS})
+
+# launcher/ is configured before the layers above it exist: link those once
+# the whole tree is known. The archives refer to each other in both
+# directions (the driver calls the layers, the layers call the progress
+# window), hence the group.
+function(mg_link_launcher_layers)
+  set(layers)
+  foreach(lib mg_launch mg_jvm mg_instructions mg_payload)
+    if(TARGET ${lib})
+      list(APPEND layers ${lib})
+    endif()
+  endforeach()
+  target_link_libraries(mglauncher PRIVATE -Wl,--start-group ${layers} mg_ui mg_text mg_base -Wl,--end-group)
+endfunction()
+cmake_language(DEFER DIRECTORY ${MG_SOURCE_DIR} CALL mg_link_launcher_layers)
 
 # A stripped copy, the size that ships.
 add_custom_command(TARGET mglauncher POST_BUILD

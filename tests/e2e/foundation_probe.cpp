@@ -10,7 +10,6 @@
 
 #include "launcher/driver.h"
 #include "launcher/settings.h"
-#include "payload/temp.h"
 
 int runDriver(const StringList& args) {
     if (const char* out = std::getenv("MG_PROBE_OUT")) {
@@ -23,5 +22,3 @@ int runDriver(const StringList& args) {
     if (!args.empty() && args[0] == "--throw") throw LauncherException(args.size() > 1 ? args[1] : String("thrown"));
     return 0;
 }
-
-void cleanupPass() {}
