@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "instructions/instructions.h"
-#include "launch/launch_ops.h"
 #include "launcher/log.h"
 #include "payload/extract.h"
 #include "payload/temp.h"

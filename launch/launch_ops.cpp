@@ -1,0 +1,135 @@
+#include "launch/launch_ops.h"
+
+#include "instructions/variables.h"
+#include "launcher/log.h"
+#include "launcher/settings.h"
+#include "text/tagfile.h"
+#include "text/text.h"
+#include "ui/messages.h"
+#include "ui/progress.h"
+
+namespace {
+
+void setInstallResult(bool installed, const String& jvmFilePath) {
+    setNumericVariable(1, installed ? 1 : 0);
+    setStringVariable(1, installed ? jvmFilePath : String());
+}
+
+}  // namespace
+
+void LaunchOperations::initializeUi() {
+    setStatus(STATUS_INITIALIZING);
+    setDetail(DETAIL_NONE, String());
+    showWindow();
+}
+
+void LaunchOperations::installJvm(std::int32_t mode) {
+    setInstallResult(false, String());
+    if (mode != 0) {
+        showWindow();
+        setStatus(STATUS_PREPARING);
+    } else {
+        hideAfter(0);
+    }
+
+    const FileEntry* installer = nullptr;
+    for (std::int32_t i = 0; (installer = system_.entryAt(i)) != nullptr; ++i) {
+        if (installer->type == FT_JVM_INSTALLER) break;
+    }
+    if (installer == nullptr) throw LauncherException(messageText(MSG_NO_INSTALLER));
+
+    String destination = mode == 2 ? chooseDirectory() : system_.createTempDir();
+    if (destination.empty()) {
+        setInstallResult(false, String());
+        return;
+    }
+
+    String installerPath = system_.extractTo(*installer, destination);
+    try {
+        // Quoted when needed: a temporary path such as C:\Documents and
+        // Settings\... would otherwise start C:\Documents.exe if one exists.
+        system_.runProcess(quoteArgumentIfNeeded(installerPath), destination, false, true, true);
+    } catch (const LauncherException&) {
+        // In a chosen directory nothing else would remove it.
+        system_.deletePath(installerPath);
+        throw;
+    }
+    system_.deletePath(installerPath);
+
+    String jvmFilePath = destination;
+    appendBackslash(jvmFilePath);
+    jvmFilePath += "jvm";
+    if (!system_.fileExists(jvmFilePath)) {
+        writeLog("Invalid bundled JVM. Missing 'jvm' file.", LOG_ERROR);
+        return;
+    }
+    TagFile jvmFile;
+    jvmFile.load(jvmFilePath);
+    jvmFile.setJvmLocation(destination, jvmFilePath, true);
+    jvmFile.write(jvmFilePath);
+    setInstallResult(true, jvmFilePath);
+}
+
+String LaunchOperations::chooseDirectory() {
+    if (silent) return String();
+    return system_.browseForFolder();
+}
+
+void LaunchOperations::launch(JvmFile& jvmFile, LaunchScript& script, std::int16_t seconds) {
+    if (seconds > 0) {
+        setStatus(STATUS_RUNNING);
+        setDetail(DETAIL_NONE, String());
+    }
+    hideAfter(seconds);
+    script.execute(jvmFile, &passThroughArgs, javaConsole);
+}
+
+void LaunchOperations::launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds) {
+    LaunchScript* script = system_.launchScript();
+    if (script == nullptr) return;
+    TagFile tagFile;
+    tagFile.load(jvmFilePath);
+    JvmFile jvmFile(tagFile);
+    launch(jvmFile, *script, seconds);
+}
+
+void LaunchOperations::launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16_t seconds) {
+    LaunchScript* script = system_.launchScript();
+    const FileEntry* entry = system_.entryById(fileId);
+    if (script == nullptr || entry == nullptr || entry->type != FT_JVM_FILE || !entry->tagFile) {
+        writeLog("Unable to launch the internal launch script with the internal JVM file. Either the launch "
+                 "script or the JVM file is missing from the launcher.",
+                 LOG_ERROR);
+        return;
+    }
+    JvmFile jvmFile(*entry->tagFile);
+    launch(jvmFile, *script, seconds);
+}
+
+void LaunchOperations::executeEmbeddedLauncher(std::int32_t position) {
+    const FileEntry* entry = system_.entryAt(position);
+    if (entry == nullptr || entry->type != FT_EMBEDDED_LAUNCHER) {
+        writeLog("Unable to execute the embedded launcher.", LOG_ERROR);
+        return;
+    }
+    // The second launcher removes this directory itself when it ends
+    // (-mg:orig), so this launcher's clean-up must leave it alone.
+    String directory = system_.createTempDir();
+    system_.unregisterTempDir(directory);
+    String secondLauncher = system_.extractTo(*entry, directory);
+    system_.runProcess(embeddedLauncherCommand(secondLauncher, launcherPath, allArgs), directory, true, false,
+                       false);
+}
+
+String quoteArgumentIfNeeded(const String& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == NPOS) return argument;
+    // quoteArgument gives the blank that separates it from what precedes.
+    return LaunchScript::quoteArgument(argument).substr(1);
+}
+
+String embeddedLauncherCommand(const String& secondLauncher, const String& launcherPath,
+                               const StringList& arguments) {
+    String command = quoteArgumentIfNeeded(secondLauncher) + " -mg:orig " + quoteArgumentIfNeeded(launcherPath);
+    for (const String& argument : arguments) command += " " + quoteArgumentIfNeeded(argument);
+    return command;
+}

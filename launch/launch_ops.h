@@ -1,0 +1,76 @@
+// The install and launch operations behind INITIALIZE_UI, INSTALL_JVM,
+// LAUNCH, ILAUNCH and EXECUTE_LAUNCHER. Portable: the payload, temporary
+// items, child processes and the folder browser are reached through
+// LaunchOpsSystem, so the rules are tested on the host with a fake.
+#pragma once
+
+#include <cstdint>
+
+#include "launch/launch_script.h"
+#include "payload/file_entry.h"
+#include "text/string.h"
+
+class LaunchOpsSystem {
+public:
+    virtual ~LaunchOpsSystem() = default;
+
+    // The file index of the running launcher; null when there is no such entry.
+    virtual const FileEntry* entryAt(std::int32_t position) = 0;
+    virtual const FileEntry* entryById(std::int32_t id) = 0;
+    // The run's one launch script; null when neither the launcher file nor
+    // an input file supplied one.
+    virtual LaunchScript* launchScript() = 0;
+
+    // A new registered temporary directory, without a trailing backslash.
+    virtual String createTempDir() = 0;
+    virtual void unregisterTempDir(const String& path) = 0;
+    virtual String extractTo(const FileEntry& entry, const String& directory) = 0;
+    virtual void deletePath(const String& path) = 0;
+    virtual bool fileExists(const String& path) = 0;
+
+    // Starts commandLine in directory; with wait, blocks until it ended and
+    // throws LauncherException when it could not be started or waited for.
+    virtual void runProcess(const String& commandLine, const String& directory, bool showConsole,
+                            bool capture, bool wait) = 0;
+
+    // The folder the user picks for a JVM; empty when cancelled. Never asked
+    // when silent.
+    virtual String browseForFolder() = 0;
+};
+
+class LaunchOperations {
+public:
+    explicit LaunchOperations(LaunchOpsSystem& system) : system_(system) {}
+
+    void initializeUi();
+    // mode 0 and 1: into a new temporary directory, 0 with the progress
+    // window hidden; 2: into a directory the user chooses. Sets N1 and S1.
+    void installJvm(std::int32_t mode);
+    void launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds);
+    void launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16_t seconds);
+    void executeEmbeddedLauncher(std::int32_t position);
+
+    // The destination for mode 2: empty without a dialog when silent.
+    String chooseDirectory();
+
+private:
+    void launch(JvmFile& jvmFile, LaunchScript& script, std::int16_t seconds);
+
+    LaunchOpsSystem& system_;
+};
+
+// One argument as the Windows argument rule needs it: unchanged unless it
+// holds a blank, a tab or a double quote (or is empty, which would vanish),
+// then enclosed in double quotes with quotes and the backslashes before them
+// escaped.
+String quoteArgumentIfNeeded(const String& argument);
+
+// The second launcher's command line: its path, "-mg:orig" and this
+// launcher's path, then every argument this launcher was given.
+String embeddedLauncherCommand(const String& secondLauncher, const String& launcherPath,
+                               const StringList& arguments);
+
+#ifdef _WIN32
+// The operations on the running launcher's payload and the real system.
+LaunchOperations& systemLaunchOperations();
+#endif

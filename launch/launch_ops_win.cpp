@@ -1,0 +1,98 @@
+// The install and launch operations on the running launcher: its payload,
+// the temporary-item register, child processes and the shell's folder
+// browser.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <memory>
+
+#include "launch/child_process.h"
+#include "launch/launch_ops.h"
+#include "payload/extract.h"
+#include "payload/launcher_file.h"
+#include "payload/temp.h"
+#include "ui/cleanup.h"
+#include "ui/handles.h"
+#include "ui/messages.h"
+#include "ui/progress_win.h"
+
+namespace {
+
+// COM for the folder browser, for the duration of one dialog.
+class ComScope {
+public:
+    ComScope() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
+    ~ComScope() {
+        if (initialized_) ::CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool initialized_;
+};
+
+class WindowsLaunchOpsSystem : public LaunchOpsSystem {
+public:
+    const FileEntry* entryAt(std::int32_t position) override { return launcherFile().entryAt(position); }
+    const FileEntry* entryById(std::int32_t id) override { return launcherFile().entryById(id); }
+
+    // Built on first use from the tag file the launcher file holds, then
+    // kept: its captured output accumulates over the run's launches.
+    LaunchScript* launchScript() override {
+        const TagFile* tagFile = launcherFile().launchScript();
+        if (tagFile == nullptr) return nullptr;
+        if (!script_ || scriptSource_ != tagFile) {
+            script_ = std::make_unique<LaunchScript>(*tagFile, true);
+            scriptSource_ = tagFile;
+        }
+        return script_.get();
+    }
+
+    String createTempDir() override { return ::createTempDir(); }
+    void unregisterTempDir(const String& path) override { ::unregisterTempDir(path); }
+    String extractTo(const FileEntry& entry, const String& directory) override {
+        return ::extractTo(entry, directory);
+    }
+    void deletePath(const String& path) override { ::deletePath(path); }
+    bool fileExists(const String& path) override { return ::fileExists(path); }
+
+    void runProcess(const String& commandLine, const String& directory, bool showConsole, bool capture,
+                    bool wait) override {
+        // An installer's output is not shown anywhere; it is only drained so
+        // that the installer never blocks on a full pipe.
+        String output;
+        String error;
+        ::runProcess(commandLine, directory, showConsole, capture, wait, capture ? &output : nullptr,
+                     capture ? &error : nullptr);
+    }
+
+    String browseForFolder() override {
+        ComScope com;
+        String title = loadStringText(IDS_CHOOSE_JVM_DIR);
+        char displayName[MAX_PATH] = {};
+        BROWSEINFOA info = {};
+        info.hwndOwner = progressDialog;
+        info.pszDisplayName = displayName;
+        info.lpszTitle = title.c_str();
+        info.ulFlags = BIF_DONTGOBELOWDOMAIN;
+        ShellMemory items(::SHBrowseForFolderA(&info));
+        if (!items) return String();
+        char path[MAX_PATH] = {};
+        if (!::SHGetPathFromIDListA(static_cast<LPCITEMIDLIST>(items.get()), path)) return String();
+        return String(path);
+    }
+
+private:
+    std::unique_ptr<LaunchScript> script_;
+    const TagFile* scriptSource_ = nullptr;
+};
+
+}  // namespace
+
+LaunchOperations& systemLaunchOperations() {
+    static WindowsLaunchOpsSystem system;
+    static LaunchOperations operations(system);
+    return operations;
+}

@@ -1,0 +1,400 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "instructions/variables.h"
+#include "launch/launch_ops.h"
+#include "launch/tests/launch_script_fake_env.h"
+#include "launcher/settings.h"
+#include "ui/host_ui.h"
+
+namespace {
+
+const char* const kLogFile = "launch_ops_test.log";
+
+struct ProcessRun {
+    String commandLine;
+    String directory;
+    bool showConsole;
+    bool capture;
+    bool wait;
+};
+
+// Temporary directories are names under a fixed root; files the operations
+// read and write are real host files, named exactly as the operations build
+// them (a backslash is then part of the file name).
+class FakeSystem : public LaunchOpsSystem {
+public:
+    const FileEntry* entryAt(std::int32_t position) override {
+        if (position < 0 || position >= static_cast<std::int32_t>(entries.size())) return nullptr;
+        return entries[static_cast<std::size_t>(position)].get();
+    }
+    const FileEntry* entryById(std::int32_t id) override {
+        for (auto& entry : entries)
+            if (entry->id == id) return entry.get();
+        return nullptr;
+    }
+    LaunchScript* launchScript() override { return script.get(); }
+    String createTempDir() override {
+        String dir = "launch_ops_tmp" + std::to_string(++tempCount);
+        tempDirs.push_back(dir);
+        return dir;
+    }
+    void unregisterTempDir(const String& path) override { unregistered.push_back(path); }
+    String extractTo(const FileEntry& entry, const String& directory) override {
+        String path = directory + "\\" + entry.name;
+        std::ofstream(path.c_str()) << "installer";
+        return path;
+    }
+    void deletePath(const String& path) override {
+        deleted.push_back(path);
+        std::remove(path.c_str());
+    }
+    bool fileExists(const String& path) override { return std::ifstream(path.c_str()).good(); }
+    void runProcess(const String& commandLine, const String& directory, bool showConsole, bool capture,
+                    bool wait) override {
+        runs.push_back(ProcessRun{commandLine, directory, showConsole, capture, wait});
+        if (onRun) onRun(directory);
+    }
+    String browseForFolder() override {
+        ++browses;
+        return chosenFolder;
+    }
+
+    FileEntry& addEntry(FileType type, std::int32_t id, const String& name) {
+        entries.push_back(std::make_unique<FileEntry>());
+        FileEntry& entry = *entries.back();
+        entry.type = type;
+        entry.id = id;
+        entry.name = name;
+        return entry;
+    }
+
+    std::vector<std::unique_ptr<FileEntry>> entries;
+    std::unique_ptr<LaunchScript> script;
+    int tempCount = 0;
+    StringList tempDirs, unregistered, deleted;
+    std::vector<ProcessRun> runs;
+    std::function<void(const String&)> onRun;
+    String chosenFolder;
+    int browses = 0;
+};
+
+// The installer contract: it leaves a JVM file named "jvm" in its directory.
+void writeJvmFile(const String& directory) {
+    std::ofstream(String(directory + "\\jvm").c_str()) << "JVM_EXE: bin\\java.exe\nDESC: Bundled\n";
+}
+
+class LaunchOpsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hostui::reset();
+        resetVariables();
+        silent = false;
+        javaConsole = false;
+        passThroughArgs.clear();
+        allArgs.clear();
+        launcherPath = "C:\\apps\\demo.exe";
+        originalLauncherPath = launcherPath;
+        logPath = kLogFile;
+        logHeaderWritten = true;
+        std::remove(kLogFile);
+    }
+    void TearDown() override {
+        for (const String& dir : system.tempDirs) std::remove(String(dir + "\\jvm").c_str());
+        std::remove("chosen\\jvm");
+        logPath.clear();
+        std::remove(kLogFile);
+        silent = false;
+    }
+    static std::string logText() {
+        std::ifstream in(kLogFile);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    bool called(const char* call) const {
+        for (const String& c : hostui::state().calls)
+            if (c == call) return true;
+        return false;
+    }
+    void useScript(const char* command) {
+        TagFile tags;
+        tags.setValue("COMMAND", command);
+        system.script = std::make_unique<LaunchScript>(tags, true, &env);
+    }
+
+    FakeSystem system;
+    FakeLaunchEnvironment env;
+    LaunchOperations ops{system};
+};
+
+TEST_F(LaunchOpsTest, InitializeUiShowsTheInitialisingStatus) {
+    ops.initializeUi();
+    std::vector<String> expected = {"setStatus(0)", "setDetail(0, )", "showWindow()"};
+    EXPECT_EQ(hostui::state().calls, expected);
+}
+
+struct InstallRow {
+    const char* name;
+    std::int32_t mode;
+    bool silentRun;
+    const char* chosen;       // what the folder browser answers
+    bool installerWritesJvm;
+    int expectedN1;
+    const char* expectedDirectory;  // where the installer ran, "" for nowhere
+    int expectedBrowses;
+};
+
+TEST_F(LaunchOpsTest, InstallJvmModes) {
+    const InstallRow rows[] = {
+        {"temporary, shown", 1, false, "", true, 1, "launch_ops_tmp1", 0},
+        {"temporary, hidden", 0, false, "", true, 1, "launch_ops_tmp1", 0},
+        {"temporary, silent", 1, true, "", true, 1, "launch_ops_tmp1", 0},
+        {"installer left no jvm file", 1, false, "", false, 0, "launch_ops_tmp1", 0},
+        {"chosen folder", 2, false, "chosen", true, 1, "chosen", 1},
+        {"browser cancelled", 2, false, "", true, 0, "", 1},
+        {"chosen but silent", 2, true, "chosen", true, 0, "", 0},
+    };
+    for (const InstallRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        system = FakeSystem();
+        system.addEntry(FT_JVM_FILE, 0, "a.jvm");
+        system.addEntry(FT_JVM_INSTALLER, 1, "setup.exe");
+        system.chosenFolder = row.chosen;
+        if (row.installerWritesJvm) system.onRun = writeJvmFile;
+        silent = row.silentRun;
+        setStringVariable(1, "stale");
+        setNumericVariable(1, 7);
+
+        ops.installJvm(row.mode);
+
+        EXPECT_EQ(getNumericVariable(1), row.expectedN1);
+        EXPECT_EQ(system.browses, row.expectedBrowses);
+        String directory = row.expectedDirectory;
+        if (directory.empty()) {
+            EXPECT_TRUE(system.runs.empty());
+            EXPECT_EQ(getStringVariable(1), "");
+            continue;
+        }
+        ASSERT_EQ(system.runs.size(), 1u);
+        const ProcessRun& run = system.runs[0];
+        EXPECT_EQ(run.commandLine, directory + "\\setup.exe");
+        EXPECT_EQ(run.directory, directory);
+        EXPECT_FALSE(run.showConsole);
+        EXPECT_TRUE(run.capture);
+        EXPECT_TRUE(run.wait);
+        ASSERT_EQ(system.deleted.size(), 1u);
+        EXPECT_EQ(system.deleted[0], directory + "\\setup.exe");
+        if (row.expectedN1 == 1) {
+            String jvmPath = directory + "\\jvm";
+            EXPECT_EQ(getStringVariable(1), jvmPath);
+            TagFile written;
+            written.load(jvmPath);
+            EXPECT_EQ(written.getValue("JVM_HOME"), directory);
+            EXPECT_EQ(written.getValue("JVM_FILE"), jvmPath);
+            EXPECT_EQ(written.getValue("JVM_TEMP"), "1");
+            EXPECT_EQ(written.getValue("JVM_EXE"), "bin\\java.exe");
+        } else {
+            EXPECT_EQ(getStringVariable(1), "");
+            EXPECT_NE(logText().find("ERROR: Invalid bundled JVM. Missing 'jvm' file."), std::string::npos)
+                << logText();
+        }
+        // Mode 0 hides the window; the others show it while preparing.
+        EXPECT_EQ(called("showWindow()"), row.mode != 0);
+        if (row.mode == 0) EXPECT_TRUE(called("hideAfter(0)"));
+        EXPECT_EQ(called("setStatus(4)"), row.mode != 0);
+    }
+}
+
+TEST_F(LaunchOpsTest, InstallJvmWithoutInstallerStops) {
+    system.addEntry(FT_JVM_FILE, 0, "a.jvm");
+    setStringVariable(1, "stale");
+    setNumericVariable(1, 1);
+    try {
+        ops.installJvm(1);
+        FAIL() << "no exception";
+    } catch (const LauncherException& e) {
+        EXPECT_EQ(e.message(), "No JVM installer was included in the launcher.");
+    }
+    EXPECT_EQ(getNumericVariable(1), 0);
+    EXPECT_EQ(getStringVariable(1), "");
+    EXPECT_TRUE(system.tempDirs.empty());
+}
+
+TEST_F(LaunchOpsTest, InstallerThatCannotStartIsRemovedAndReported) {
+    system.addEntry(FT_JVM_INSTALLER, 0, "setup.exe");
+    system.chosenFolder = "chosen";
+    system.onRun = [](const String&) { throw LauncherException("CreateProcess failed  ==>  no"); };
+    EXPECT_THROW(ops.installJvm(2), LauncherException);
+    ASSERT_EQ(system.deleted.size(), 1u);
+    EXPECT_EQ(system.deleted[0], "chosen\\setup.exe");
+    EXPECT_EQ(getNumericVariable(1), 0);
+}
+
+TEST_F(LaunchOpsTest, InstallerPathWithBlankIsQuoted) {
+    system.addEntry(FT_JVM_INSTALLER, 0, "setup.exe");
+    system.chosenFolder = "my jvm";
+    ops.installJvm(2);
+    ASSERT_EQ(system.runs.size(), 1u);
+    EXPECT_EQ(system.runs[0].commandLine, "\"my jvm\\setup.exe\"");
+    EXPECT_EQ(system.runs[0].directory, "my jvm");
+}
+
+struct CommandRow {
+    const char* name;
+    const char* secondLauncher;
+    const char* launcher;
+    StringList arguments;
+    const char* expected;
+};
+
+TEST(EmbeddedLauncherCommand, QuotesOnlyWhatWouldBeSplit) {
+    const CommandRow rows[] = {
+        {"plain", "C:\\T\\l2.exe", "C:\\apps\\l1.exe", {}, "C:\\T\\l2.exe -mg:orig C:\\apps\\l1.exe"},
+        {"arguments kept as given", "C:\\T\\l2.exe", "C:\\l1.exe", {"-mg:silent", "a\\b", "x=1"},
+         "C:\\T\\l2.exe -mg:orig C:\\l1.exe -mg:silent a\\b x=1"},
+        {"launcher under Program Files", "C:\\T\\l2.exe", "C:\\Program Files\\App\\l1.exe", {},
+         "C:\\T\\l2.exe -mg:orig \"C:\\Program Files\\App\\l1.exe\""},
+        {"second launcher with a blank", "C:\\Documents and Settings\\T\\l2.exe", "C:\\l1.exe", {},
+         "\"C:\\Documents and Settings\\T\\l2.exe\" -mg:orig C:\\l1.exe"},
+        {"argument with a blank", "l2.exe", "l1.exe", {"two words"}, "l2.exe -mg:orig l1.exe \"two words\""},
+        {"argument with a tab", "l2.exe", "l1.exe", {"a\tb"}, "l2.exe -mg:orig l1.exe \"a\tb\""},
+        {"argument with a quote", "l2.exe", "l1.exe", {"say \"hi\""},
+         "l2.exe -mg:orig l1.exe \"say \\\"hi\\\"\""},
+        {"trailing backslash in a quoted argument", "l2.exe", "l1.exe", {"C:\\my dir\\"},
+         "l2.exe -mg:orig l1.exe \"C:\\my dir\\\\\""},
+        {"backslashes without blanks untouched", "l2.exe", "l1.exe", {"C:\\dir\\"},
+         "l2.exe -mg:orig l1.exe C:\\dir\\"},
+        {"empty argument kept", "l2.exe", "l1.exe", {"", "x"}, "l2.exe -mg:orig l1.exe \"\" x"},
+    };
+    for (const CommandRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(embeddedLauncherCommand(row.secondLauncher, row.launcher, row.arguments), row.expected);
+    }
+}
+
+TEST_F(LaunchOpsTest, ExecuteEmbeddedLauncherHandsOverTheRun) {
+    system.addEntry(FT_JVM_FILE, 0, "a.jvm");
+    system.addEntry(FT_EMBEDDED_LAUNCHER, 5, "second.exe");
+    launcherPath = "C:\\Program Files\\demo.exe";
+    allArgs = {"-mg:silent", "an arg"};
+    ops.executeEmbeddedLauncher(1);
+    ASSERT_EQ(system.runs.size(), 1u);
+    const ProcessRun& run = system.runs[0];
+    EXPECT_EQ(run.commandLine,
+              "launch_ops_tmp1\\second.exe -mg:orig \"C:\\Program Files\\demo.exe\" -mg:silent \"an arg\"");
+    EXPECT_EQ(run.directory, "launch_ops_tmp1");
+    EXPECT_TRUE(run.showConsole);
+    EXPECT_FALSE(run.capture);
+    EXPECT_FALSE(run.wait);
+    // Left for the second launcher to remove.
+    EXPECT_EQ(system.unregistered, StringList{"launch_ops_tmp1"});
+    std::remove("launch_ops_tmp1\\second.exe");
+}
+
+TEST_F(LaunchOpsTest, ExecuteEmbeddedLauncherRefusesOtherEntries) {
+    system.addEntry(FT_JVM_FILE, 0, "a.jvm");
+    const std::int32_t positions[] = {0, 1, -1};
+    for (std::int32_t position : positions) {
+        SCOPED_TRACE(position);
+        std::remove(kLogFile);
+        ops.executeEmbeddedLauncher(position);
+        EXPECT_EQ(logText(), "ERROR: Unable to execute the embedded launcher.\n");
+    }
+    EXPECT_TRUE(system.runs.empty());
+    EXPECT_TRUE(system.tempDirs.empty());
+}
+
+TEST_F(LaunchOpsTest, LaunchWithJvmFileRunsTheScript) {
+    const char* path = "launch_ops_test.jvm";
+    std::ofstream(path) << "JVM_HOME: C:\\jdk\\\nJVM_EXE: bin\\java.exe\n";
+    useScript("@JVM_HOME@\\@JVM_EXE@ -jar app.jar");
+    passThroughArgs = {"a b", "c"};
+
+    struct Row {
+        std::int16_t seconds;
+        bool runningStatus;
+    };
+    const Row rows[] = {{0, false}, {5, true}, {-3, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.seconds);
+        hostui::reset();
+        env.runs.clear();
+        ops.launchWithJvmFile(path, row.seconds);
+        ASSERT_EQ(env.runs.size(), 1u);
+        EXPECT_EQ(env.runs[0].commandLine, "C:\\jdk\\bin\\java.exe -jar app.jar \"a b\" \"c\"");
+        EXPECT_EQ(env.runs[0].workingDirectory, "C:\\apps");
+        EXPECT_EQ(env.runs[0].javaHome, "C:\\jdk\\");
+        EXPECT_EQ(called("setStatus(3)"), row.runningStatus);
+        EXPECT_EQ(hostui::state().hideSeconds, row.seconds);
+    }
+    std::remove(path);
+}
+
+TEST_F(LaunchOpsTest, LaunchWithJvmFileConsoleOption) {
+    const char* path = "launch_ops_test.jvm";
+    std::ofstream(path) << "JVM_HOME: C:\\jdk\n";
+    useScript("@JVM_HOME@\\bin\\java.exe");
+    javaConsole = true;
+    ops.launchWithJvmFile(path, 0);
+    ASSERT_EQ(env.runs.size(), 1u);
+    EXPECT_TRUE(env.runs[0].showConsole);
+    EXPECT_FALSE(env.runs[0].capture);
+    std::remove(path);
+}
+
+TEST_F(LaunchOpsTest, LaunchWithoutScriptOrFile) {
+    // Without a launch script nothing happens, not even the file is read.
+    ops.launchWithJvmFile("no-such-file.jvm", 0);
+    EXPECT_TRUE(hostui::state().calls.empty());
+
+    useScript("java");
+    try {
+        ops.launchWithJvmFile("no-such-file.jvm", 0);
+        FAIL() << "no exception";
+    } catch (const LauncherException& e) {
+        EXPECT_EQ(e.message(), "Unable to load input file: no-such-file.jvm");
+    }
+    EXPECT_TRUE(env.runs.empty());
+}
+
+TEST_F(LaunchOpsTest, LaunchWithEmbeddedJvmFile) {
+    const char* refused =
+        "ERROR: Unable to launch the internal launch script with the internal JVM file. Either the launch "
+        "script or the JVM file is missing from the launcher.\n";
+    FileEntry& jvm = system.addEntry(FT_JVM_FILE, 10, "a.jvm");
+    system.addEntry(FT_JVM_INSTALLER, 11, "setup.exe");
+    FileEntry& unread = system.addEntry(FT_JVM_FILE, 12, "b.jvm");
+    (void)unread;
+    jvm.tagFile = std::make_unique<TagFile>();
+    jvm.tagFile->setValue("JVM_HOME", "C:\\jre");
+
+    // No launch script yet: refused even for a good id.
+    ops.launchWithEmbeddedJvmFile(10, 0);
+    EXPECT_EQ(logText(), refused);
+
+    useScript("@JVM_HOME@\\bin\\java.exe");
+    const std::int32_t badIds[] = {11, 12, 99};
+    for (std::int32_t id : badIds) {
+        SCOPED_TRACE(id);
+        std::remove(kLogFile);
+        ops.launchWithEmbeddedJvmFile(id, 0);
+        EXPECT_EQ(logText(), refused);
+    }
+    EXPECT_TRUE(env.runs.empty());
+
+    ops.launchWithEmbeddedJvmFile(10, 2);
+    ASSERT_EQ(env.runs.size(), 1u);
+    EXPECT_EQ(env.runs[0].commandLine, "C:\\jre\\bin\\java.exe");
+    EXPECT_EQ(hostui::state().hideSeconds, 2);
+}
+
+}  // namespace
