@@ -15,6 +15,7 @@
 #include "launch/launch_ops.h"
 #endif
 #ifdef MG_HAVE_JVM_SEARCH
+#include "jvm/operations.h"
 #include "jvm/search.h"
 #endif
 
@@ -30,11 +31,23 @@ void LiveActions::setTempRoot(const String& dir) { ::setTempRoot(dir); }
 
 void LiveActions::extractAll() { ::extractAll(); }
 
+#ifdef MG_HAVE_JVM_SEARCH
+void LiveActions::search(bool showProgress, bool showFailure) {
+    searchAction(showProgress, showFailure, launcherJvmOperations());
+}
+void LiveActions::searchAll(bool showProgress, bool showFailure) {
+    searchAllAction(showProgress, showFailure, launcherJvmOperations());
+}
+void LiveActions::verifyJvm(bool showProgress, bool showFailure, TagFile& jvmFile, const String& home) {
+    ::verifyJvm(showProgress, showFailure, jvmFile, home, launcherJvmOperations());
+}
+#else
 void LiveActions::search(bool, bool) { notAvailable("The SEARCH action"); }
 
 void LiveActions::searchAll(bool, bool) { notAvailable("The SEARCH_ALL action"); }
 
 void LiveActions::verifyJvm(bool, bool, TagFile&, const String&) { notAvailable("The VERIFY_JVM action"); }
+#endif
 
 void LiveActions::runInstaller(const String& program, const String& directory) {
 #ifdef MG_HAVE_CHILD_PROCESS
@@ -80,8 +93,17 @@ void LiveContent::verifyClassGiven(const String&, const String&) {
 }
 #endif
 
+#ifdef MG_HAVE_JVM_SEARCH
+void LiveOperations::findJvm(bool showUi, bool showFailureMessage) {
+    ::findJvm(showUi, showFailureMessage, launcherJvmOperations());
+}
+void LiveOperations::verifyJvmById(bool showUi, bool showFailureMessage, std::int32_t fileIndex) {
+    ::verifyJvmById(showUi, showFailureMessage, fileIndex, launcherJvmOperations());
+}
+#else
 void LiveOperations::findJvm(bool, bool) { notAvailable("FIND_JVM"); }
 void LiveOperations::verifyJvmById(bool, bool, std::int32_t) { notAvailable("VERIFY"); }
+#endif
 
 #ifdef MG_HAVE_LAUNCH_OPS
 void LiveOperations::initializeUi() { systemLaunchOperations().initializeUi(); }

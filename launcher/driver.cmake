@@ -8,7 +8,7 @@ set(MG_LAUNCHER_EXTRA_SOURCES
 # the driver needs are linked once the whole tree is known.
 function(mg_link_driver_layers)
   set(libs)
-  foreach(lib mg_launch mg_child_process mg_jvm mg_expander mg_instructions mg_payload mg_ui mg_text mg_base)
+  foreach(lib mg_launch mg_child_process mg_search mg_verify mg_jvm mg_expander mg_instructions mg_payload mg_ui mg_text mg_base)
     if(TARGET ${lib})
       list(APPEND libs ${lib})
     endif()
@@ -23,7 +23,7 @@ function(mg_link_driver_layers)
   # The system sides of the launch operations and the JVM search, once their
   # layers build them.
   mg_driver_layer_has(mg_launch "launch_ops_win\\.cpp$" MG_HAVE_LAUNCH_OPS)
-  mg_driver_layer_has(mg_jvm "search_win\\.cpp$" MG_HAVE_JVM_SEARCH)
+  mg_driver_layer_has(mg_search "search_win\\.cpp$" MG_HAVE_JVM_SEARCH)
 endfunction()
 
 function(mg_driver_layer_has target pattern definition)

@@ -1,0 +1,132 @@
+#include "jvm/operations.h"
+
+#include "instructions/variables.h"
+#include "launcher/log.h"
+#include "launcher/settings.h"
+#include "text/text.h"
+#include "ui/messages.h"
+#include "ui/progress.h"
+
+namespace {
+
+void prepareWindow(bool showUi) {
+    if (showUi) {
+        setStatus(STATUS_SEARCHING);
+        showWindow();
+    } else {
+        hideAfter(0);
+    }
+}
+
+String decimal(long n) { return toDecimal(n); }
+
+}  // namespace
+
+void findJvm(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
+    writeLog("Finding a JVM");
+    prepareWindow(showUi);
+    setStringVariable(1, String());
+    setStringVariable(2, String());
+    setNumericVariable(1, 0);
+    try {
+        JvmMatchList results;
+        system.search().find(results);
+        if (results.empty()) {
+            const String text = messageText(MSG_NO_MATCHING_JVM);
+            writeLog(text);
+            if (showFailMessage && !cancelRequested) showMessage(text);
+            return;
+        }
+        const JvmMatch& match = *results.front();
+        const String file = match.writeJvmFile(system.tempFiles());
+        writeLog("Matching JVM home is " + match.home);
+        writeLog("Matching JVM file is " + file);
+        setStringVariable(1, match.home);
+        setStringVariable(2, file);
+        setNumericVariable(1, 1);
+    } catch (const LauncherException& e) {
+        const String text = messageText(MSG_NO_MATCHING_JVM) + " " + e.message();
+        writeLog(text, LOG_ERROR);
+        if (showFailMessage) showMessage(text);
+        // The variables keep the values of a search that found nothing.
+        setStringVariable(1, String());
+        setStringVariable(2, String());
+        setNumericVariable(1, 0);
+        throw LauncherException(e.message());
+    }
+}
+
+void verifyJvmById(bool showUi, bool showFailMessage, std::int32_t fileId, JvmOperationsSystem& system) {
+    prepareWindow(showUi);
+    const FileEntry* entry = system.entryById(fileId);
+    if (entry == nullptr)
+        throw LauncherException("Cannot verify jvm file at index " + decimal(fileId) + " because it does not exist.");
+    if (entry->type != FT_JVM_FILE)
+        throw LauncherException("To verify a JVM, use an index of a jvm file. The index passed in was " +
+                                decimal(fileId) + " which corresponds to the file named " + entry->name);
+    if (!entry->tagFile)
+        throw LauncherException("The jvm file with file id " + decimal(fileId) + " could not be read.");
+    verifyJvm(showUi, showFailMessage, *entry->tagFile, String(), system);
+}
+
+void verifyJvm(bool showUi, bool showFailMessage, TagFile& tagFile, const String& home,
+               JvmOperationsSystem& system) {
+    setNumericVariable(1, 0);
+    if (showUi) setDetail(DETAIL_VERIFYING, tagFile.getValue("DESC", 0));
+    JvmFile view(tagFile);
+    String classpath;
+    String className;
+    JvmSearch& search = system.search();
+    search.getVerifyClass(classpath, className);
+    std::unique_ptr<JvmMatch> match = home.empty()
+                                          ? verifyAtJvmHome(view, classpath, className, search.system())
+                                          : search.system().verifyAt(view, home, classpath, className);
+    if (match) {
+        const String verified = tagFile.getValue("JVM_HOME", 0);
+        setNumericVariable(1, 1);
+        setStringVariable(1, verified);
+        writeLog("After VERIFY, the jvm home is " + verified);
+        return;
+    }
+    if (showFailMessage) showMessage(messageText(MSG_JVM_INVALID));
+    writeLog("In VERIFY, the jvm is invalid.");
+}
+
+void searchAction(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
+    try {
+        findJvm(showUi, showFailMessage, system);
+        const std::int32_t n = getNumericVariable(1);
+        system.print(decimal(n) + "\n");
+        if (n != 0) {
+            const String file = getStringVariable(2);
+            system.print(getStringVariable(1) + "\n");
+            system.print(file + "\n");
+            system.keepTempFile(file);
+        }
+    } catch (const LauncherException&) {
+        // findJvm has logged it; the caller reads no output as a failure.
+    } catch (...) {
+        writeLog("Unexpected failure in search.", LOG_ERROR);
+    }
+}
+
+void searchAllAction(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
+    writeLog("Finding all matching JVMs");
+    prepareWindow(showUi);
+    try {
+        JvmMatchList results;
+        system.search().searchAll(results);
+        system.print(decimal(static_cast<long>(results.size())) + "\n");
+        for (const auto& match : results) {
+            const String file = match->writeJvmFile(system.tempFiles());
+            system.keepTempFile(file);
+            system.print(match->home + "\n");
+            system.print(file + "\n");
+        }
+    } catch (const LauncherException& e) {
+        const String text = messageText(MSG_SEARCH_ALL_FAILED) + e.message();
+        writeLog(text, LOG_ERROR);
+        if (showFailMessage) showMessage(text);
+        system.print("0\n");
+    }
+}

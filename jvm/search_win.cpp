@@ -1,0 +1,171 @@
+// The search on the system: registry hints, fixed drives and the walk.
+#include "jvm/search_win.h"
+
+#include <cstring>
+#include <vector>
+
+#include "jvm/walker.h"
+#include "launcher/log.h"
+#include "payload/temp.h"
+#include "text/text.h"
+#include "ui/handles.h"
+#include "ui/messages.h"
+
+namespace {
+
+HKEY hiveKey(const String& hive) {
+    struct Hive {
+        const char* name;
+        HKEY key;
+    };
+    static const Hive hives[] = {{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+                                 {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                                 {"HKEY_USERS", HKEY_USERS},
+                                 {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+                                 {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG}};
+    for (const Hive& h : hives) {
+        if (hive == h.name) return h.key;
+    }
+    return nullptr;
+}
+
+// A 32-bit process on 64-bit Windows sees HKLM\SOFTWARE redirected to the
+// 32-bit view. IsWow64Process is missing on the 9x family and old NT, which
+// have no other view.
+bool runningUnderWow64() {
+    using IsWow64ProcessCall = BOOL(WINAPI*)(HANDLE, PBOOL);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return false;
+    FARPROC proc = GetProcAddress(kernel, "IsWow64Process");
+    if (proc == nullptr) return false;
+    auto isWow64Process = reinterpret_cast<IsWow64ProcessCall>(reinterpret_cast<void*>(proc));
+    BOOL wow64 = FALSE;
+    return isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The value named by the hint in one registry view; when the key opens but
+// the value cannot be read, the default value of the key formed by
+// everything after the hive.
+LONG readHint(HKEY root, const PlatformHint& hint, REGSAM view, String& out) {
+    RegKey key;
+    LONG error = RegOpenKeyExA(root, hint.keyPath.c_str(), 0, KEY_READ | view, key.receive());
+    if (error != ERROR_SUCCESS) return error;
+    error = readRegistryString(key.get(), hint.valueName, out);
+    if (error == ERROR_SUCCESS) return error;
+    RegKey whole;
+    error = RegOpenKeyExA(root, hint.keyWithValue.c_str(), 0, KEY_READ | view, whole.receive());
+    if (error != ERROR_SUCCESS) return error;
+    return readRegistryString(whole.get(), String(), out);
+}
+
+void logInvalidHint(const String& reason) {
+    writeLog(formatStringText(IDS_INVALID_HINT, StringList{reason}), LOG_WARNING);
+}
+
+class JvmSearchWalker : public DirectoryWalker {
+public:
+    JvmSearchWalker(const StringList& names, JvmSearch& search)
+        : DirectoryWalker(true), names_(names), search_(search), skipped_(getTempRoot()) {
+        appendBackslash(skipped_);
+    }
+
+    bool onFile(const String& path) override {
+        for (const String& name : names_) {
+            if (matchesExeName(path, name) && search_.onCandidate(path)) return true;
+        }
+        return false;
+    }
+
+    bool skipDirectory(const String& dir) override { return isSkippedSearchDirectory(dir, skipped_); }
+
+private:
+    const StringList& names_;
+    JvmSearch& search_;
+    String skipped_;
+};
+
+class SystemSearch : public SearchSystem {
+public:
+    VerifySystem& verifySystem() override { return launcherVerifySystem(); }
+
+    std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const String& verifyClasspath,
+                                       const String& verifyClassName) override {
+        return ::verifyAt(jvm, home, verifyClasspath, verifyClassName, launcherVerifySystem());
+    }
+
+    String resolvePlatformHint(const String& hint) override { return ::resolvePlatformHint(hint); }
+
+    StringList listFixedDrives() override {
+        StringList drives;
+        ::listFixedDrives(drives);
+        return drives;
+    }
+
+    bool walkDrive(const String& root, const StringList& names, JvmSearch& search) override {
+        JvmSearchWalker walker(names, search);
+        return walker.walk(root);
+    }
+};
+
+}  // namespace
+
+LONG readRegistryString(HKEY key, const String& valueName, String& out) {
+    const char* name = valueName.empty() ? nullptr : valueName.c_str();
+    DWORD size = 0;
+    LONG error = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
+    if (error != ERROR_SUCCESS) return error;
+    std::vector<char> data(size + 1, '\0');
+    error = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
+    if (error != ERROR_SUCCESS) return error;
+    std::size_t length = 0;
+    while (length < size && data[length] != '\0') ++length;
+    out.assign(data.data(), length);
+    return ERROR_SUCCESS;
+}
+
+String resolvePlatformHint(const String& hint) {
+    PlatformHint parts;
+    if (!parsePlatformHint(hint, parts)) return String();
+    HKEY root = hiveKey(parts.hive);
+    if (root == nullptr) throw LauncherException(formatStringText(IDS_INVALID_HIVE, StringList{parts.hive, hint}));
+    if (!parts.complete) {
+        // No key or no value name: nothing sound to read; the next hint may do.
+        logInvalidHint(hint);
+        return String();
+    }
+    String home;
+    const LONG error = readHint(root, parts, 0, home);
+    if (error == ERROR_SUCCESS) return home;
+    // 64-bit JVM installers write the 64-bit view, which a 32-bit program
+    // does not see by default.
+    if (runningUnderWow64()) {
+        String home64;
+        if (readHint(root, parts, KEY_WOW64_64KEY, home64) == ERROR_SUCCESS) return home64;
+    }
+    logInvalidHint(systemErrorText(static_cast<unsigned long>(error)));
+    return String();
+}
+
+void listFixedDrives(StringList& drives) {
+    // 26 roots of four bytes ("C:\" and its NUL) and the final NUL.
+    char buffer[26 * 4 + 2];
+    const DWORD length = GetLogicalDriveStringsA(sizeof buffer, buffer);
+    if (length == 0) throw LauncherException(loadStringText(IDS_NO_DRIVES));
+    if (length > sizeof buffer) throwSystemError("GetLogicalDriveStrings", ERROR_INSUFFICIENT_BUFFER);
+    for (const char* root = buffer; *root != '\0'; root += std::strlen(root) + 1) {
+        if (GetDriveTypeA(root) != DRIVE_FIXED) continue;
+        String drive(root);
+        if (!drive.empty() && drive.back() == '\\') drive.erase(drive.size() - 1);
+        drives.push_back(drive);
+    }
+}
+
+SearchSystem& systemSearch() {
+    static SystemSearch system;
+    return system;
+}
+
+JvmSearch& jvmSearch() {
+    static JvmSearch search(systemSearch());
+    return search;
+}

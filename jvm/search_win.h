@@ -1,0 +1,22 @@
+// The system side of the JVM search: the registry reads behind platform
+// hints and the list of fixed drives.
+#pragma once
+
+#include <windows.h>
+
+#include "jvm/search.h"
+
+// The text of a registry value, up to its first NUL; the system's error code
+// (0 on success). The value's registry type is not checked.
+LONG readRegistryString(HKEY key, const String& valueName, String& out);
+
+// The home a platform hint names: the value, else the default value of the
+// key formed by everything after the hive, in the default registry view and
+// then, for a 32-bit process on 64-bit Windows, in the 64-bit view. Empty
+// (with a warning) when neither can be read. Throws LauncherException for a
+// hive not in the table.
+String resolvePlatformHint(const String& hint);
+
+// Appends the fixed drives as "C:". Throws LauncherException when the system
+// reports no drives.
+void listFixedDrives(StringList& drives);
