@@ -47,7 +47,13 @@ fi
 
 status=0
 for t in "${targets[@]}"; do
-  cmake --build "$build" --target "$t" -j2 >/dev/null
+  if ! cmake --build "$build" --target "$t" -j2 >"$build/fuzz-build.log" 2>&1; then
+    if [ ! -x "$build/fuzz/$t" ]; then
+      echo "run.sh: building $t failed, see $build/fuzz-build.log" >&2
+      exit 1
+    fi
+    echo "   (build failed, see $build/fuzz-build.log; running the existing $t)"
+  fi
   name=${t#fuzz_}
   work="$build/fuzz/corpus/$name"
   artifacts="$build/fuzz/artifacts/$name/"
