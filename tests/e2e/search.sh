@@ -1,0 +1,204 @@
+#!/usr/bin/env bash
+# One end-to-end case of the JVM search under Wine.
+# Usage: search.sh CASE MGLAUNCHER BRIDGE SOURCE_DIR   (WINEPREFIX set)
+#   hints  the build's prefix: -mg:javahome, registry and path hints, the
+#          ready JVM files of jvm/jvmfiles against matching registry entries
+#   walk   a prefix of its own whose only fixed drive is K:, so the disk walk
+#          stays inside the test's folder: SEARCH_ALL and the exhaustive FIND
+# Every run passes -mg:silent first: a message box would wait for ever.
+set -u
+case_name=$1 launcher=$2 bridge=$3 src=$4
+: "${WINEPREFIX:?}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+here=$(cd "$(dirname "$0")" && pwd)
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+log_text() { tr -d '\r' < "$1" 2>/dev/null; }
+VERIFY_SETTING='VERIFY_CLASSPATH: """J:\jars\verify.jar"""
+VERIFY_CLASS_NAME: Verify'
+JVM_COMMON='CLASSPATH: "-classpath "
+CLASSPATH_SEPARATOR: ;'
+
+# run INPUT-TEXT [OPTION...]: the launcher's standard output in $out (CRs kept
+# out of it only to compare lines; the lines must end in a bare LF).
+run() {
+  local input=$1
+  shift
+  printf '%s' "$input" > in.tag
+  rm -f run.log
+  timeout 300 wine mglauncher.exe -mg:silent "$@" -mg:log "$work_win\\run.log" -mg:in "$work_win\\in.tag" \
+    > out.raw 2>/dev/null
+  local rc=$?
+  [ $rc = 0 ] || fail "launcher exit code $rc"
+  grep -q $'\r' out.raw && fail "output has CR: $(od -c out.raw | head -3)"
+  out=$(cat out.raw)
+}
+line() { printf '%s\n' "$out" | sed -n "${1}p"; }
+unix_path() { winepath -u "$1" 2>/dev/null; }
+reg() { wine reg "$@" >/dev/null 2>&1; }
+
+case $case_name in
+hints)
+  work_unix=$WINEPREFIX/drive_c/mgtest-search-hints
+  work_win='C:\mgtest-search-hints'
+  rm -rf "$work_unix" && mkdir -p "$work_unix" && cd "$work_unix" || exit 1
+  cp "$launcher" mglauncher.exe
+  K='HKEY_LOCAL_MACHINE\Software\MarrowgateTest'
+  reg delete 'HKLM\Software\MarrowgateTest' /f
+  reg delete 'HKLM\Software\MarrowgateTest' /f /reg:64
+  trap "wine reg delete 'HKLM\\Software\\MarrowgateTest' /f >/dev/null 2>&1; wine reg delete 'HKLM\\Software\\MarrowgateTest' /f /reg:64 >/dev/null 2>&1" EXIT
+  reg add 'HKLM\Software\MarrowgateTest\Named' /v JavaHome /d 'J:\jdk17' /f
+  reg add 'HKLM\Software\MarrowgateTest\Default\JavaHome' /ve /d 'J:\jdk17' /f
+  reg add 'HKLM\Software\MarrowgateTest\Wide' /v JavaHome /d 'J:\jdk17' /f /reg:64
+  reg add 'HKLM\Software\MarrowgateTest\Nojava' /v JavaHome /d 'J:\nojava' /f
+
+  search_with() {  # JVM-FILE-EXTRA-LINES [OPTION...]
+    local extra=$1
+    shift
+    printf 'DESC: Test JVM\nJVM_EXE: bin\\java.exe\n%s\nJVM_PROPERTIES: java.version=17...\n%s\n' \
+      "$JVM_COMMON" "$extra" > test.jvm
+    run "LOGFILE: $work_win\\run.log
+$VERIFY_SETTING
+JVM: $work_win\\test.jvm
+ACTION: SEARCH
+" "$@"
+  }
+  expect_found() {  # WHAT
+    [ "$(line 1)" = 1 ] && [ "$(line 2)" = 'J:\jdk17' ] || { fail "$1: output [$out] log: $(log_text run.log)"; return; }
+    local copy
+    copy=$(unix_path "$(line 3)")
+    [ -n "$copy" ] && [ -f "$copy" ] || { fail "$1: copy $(line 3) gone after exit"; return; }
+    log_text "$copy" | grep -q '^JVM_HOME: *J:.jdk17$' || fail "$1: copy lacks JVM_HOME: $(log_text "$copy")"
+    log_text "$copy" | grep -qF "JVM_FILE: $(line 3)" || fail "$1: copy lacks JVM_FILE: $(log_text "$copy")"
+    rm -f "$copy"
+  }
+
+  # The user's home: no hint tried, no disk walked.
+  search_with "PLATFORM_HINT: $K\\Named\\JavaHome
+PATH_HINT: nowhere
+SEARCH_ALL: 1" -mg:javahome 'J:\jdk17'
+  expect_found javahome
+  log_text run.log | grep -qx 'Checking user specified Java home directory => J:\\jdk17' || fail "javahome not logged"
+  log_text run.log | grep -q 'Initiating JVM search\|exhaustive' && fail "javahome: hints or walk tried: $(log_text run.log)"
+
+  # Platform hints with and without the leading backslash.
+  search_with "PLATFORM_HINT: \\$K\\Named\\JavaHome"
+  expect_found leading-backslash
+  search_with "PLATFORM_HINT: $K\\Named\\JavaHome"
+  expect_found no-leading-backslash
+  log_text run.log | grep -qF "Checking JVM at J:\\jdk17 which was resolved from platform hint $K\\Named\\JavaHome" ||
+    fail "hint not logged: $(log_text run.log)"
+  # The key's default value when the named value is missing.
+  search_with "PLATFORM_HINT: $K\\Default\\JavaHome"
+  expect_found default-value
+  # A value written only to the 64-bit view.
+  search_with "PLATFORM_HINT: $K\\Wide\\JavaHome"
+  expect_found wide-view
+  # A missing key is a warning and the search goes on; a home without java is
+  # tried and rejected.
+  search_with "PLATFORM_HINT: $K\\Missing\\JavaHome
+PLATFORM_HINT: $K\\Nojava\\JavaHome
+PLATFORM_HINT: $K\\Named\\JavaHome"
+  expect_found missing-key
+  log_text run.log | grep -q '^WARNING: Invalid platform hint: ' || fail "missing key not logged: $(log_text run.log)"
+  log_text run.log | grep -qx 'J:\\nojava\\bin\\java.exe does not exist' || fail "nojava not tried"
+  # An unknown hive ends the search with the hive message.
+  search_with "PLATFORM_HINT: hkey_local_machine\\Software\\X\\JavaHome
+PLATFORM_HINT: $K\\Named\\JavaHome"
+  [ -z "$out" ] || fail "unknown hive: output [$out]"
+  log_text run.log | grep -qxF "ERROR: No matching JVM was found. Invalid hive (hkey_local_machine) specified in platform hint (hkey_local_machine\\Software\\X\\JavaHome)." ||
+    fail "unknown hive: $(log_text run.log)"
+  # Path hints on every fixed drive in order; J: holds the home.
+  search_with 'PATH_HINT: \jdk17'
+  expect_found path-hint
+  drives=$(log_text run.log | sed -n 's/^Checking path hint \(.\):\\jdk17$/\1/p' | tr -d '\n')
+  case "$drives" in *J) ;; *) fail "path hint drives [$drives]" ;; esac
+  [ "$(printf '%s' "$drives" | fold -w1 | sort | tr -d '\n')" = "$drives" ] || fail "drives out of order [$drives]"
+  # Nothing acceptable: a single 0.
+  search_with 'PATH_HINT: nowhere'
+  [ "$out" = 0 ] || fail "no match: output [$out]"
+
+  # The ready JVM files against the registry entry their JVMs write, in the
+  # 64-bit view; the bridge's JVM is 17, so each file's required version is
+  # rewritten to 17 for the run.
+  for jvmfile in "$src"/jvm/jvmfiles/*.jvm; do
+    name=$(basename "$jvmfile")
+    hint=$(tr -d '\r' < "$jvmfile" | awk '/^PLATFORM_HINT:/ {getline; sub(/^ +/, ""); print; exit}')
+    [ -n "$hint" ] || { fail "$name: no platform hint"; continue; }
+    key=${hint%\\*} value=${hint##*\\}
+    key=HKLM${key#HKEY_LOCAL_MACHINE}
+    reg add "$key" /v "$value" /d 'J:\jdk17' /f /reg:64
+    tr -d '\r' < "$jvmfile" | awk '/^JVM_PROPERTIES:/ {print "JVM_PROPERTIES: java.specification.version=17"; skip=1; next}
+      skip && /^\/:/ {skip=0; next} !skip' > ready.jvm
+    run "LOGFILE: $work_win\\run.log
+$VERIFY_SETTING
+JVM: $work_win\\ready.jvm
+ACTION: SEARCH
+"
+    reg delete "$key" /v "$value" /f /reg:64
+    [ "$(line 1)" = 1 ] && [ "$(line 2)" = 'J:\jdk17' ] || fail "$name: output [$out] log: $(log_text run.log)"
+    [ -n "$(line 3)" ] && rm -f "$(unix_path "$(line 3)")"
+  done
+  ;;
+walk)
+  # A prefix of its own: C: and Z: are not fixed drives there, K: is this folder.
+  base=$(cd "$(dirname "$WINEPREFIX")" && pwd)/search-walk
+  export WINEPREFIX=$base/prefix
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    timeout 300 wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  reg add 'HKLM\Software\Wine\Drives' /v 'c:' /d network /f
+  reg add 'HKLM\Software\Wine\Drives' /v 'z:' /d network /f
+  wineserver -k; wineserver -w
+  disk=$base/disk
+  rm -rf "$disk" && mkdir -p "$disk/work" "$disk/apps/one" "$disk/RECYCLER/x" "$disk/tmp"
+  ln -sfn "$disk" "$WINEPREFIX/dosdevices/k:"
+  rm -f "$WINEPREFIX/dosdevices/j:"
+  ln -sfn "$(readlink "$(dirname "$base")/wineprefix/dosdevices/j:" 2>/dev/null || true)" "$WINEPREFIX/dosdevices/j:"
+  work_unix=$disk/work work_win='K:\work'
+  cd "$work_unix" || exit 1
+  cp "$launcher" mglauncher.exe
+  "$src/tests/jvmhome/make-jvmhome.sh" "$disk/apps/one/jdk" "$bridge" >/dev/null
+  "$src/tests/jvmhome/make-jvmhome.sh" "$disk/jdk-b" "$bridge" >/dev/null
+  "$src/tests/jvmhome/make-jvmhome.sh" "$disk/RECYCLER/x/jdk" "$bridge" >/dev/null
+  "$src/tests/jvmhome/make-jvmhome.sh" "$disk/tmp/jdk" "$bridge" >/dev/null
+  jvm_file() {  # NAME SEARCH_ALL
+    printf 'DESC: Walk JVM\nJVM_EXE: bin\\java.exe\n%s\nJVM_PROPERTIES: java.version=17...\nSEARCH_ALL: %s\n' \
+      "$JVM_COMMON" "$2" > "$1"
+  }
+  jvm_file walk.jvm 1
+  run "LOGFILE: $work_win\\run.log
+$VERIFY_SETTING
+JVM: $work_win\\walk.jvm
+ACTION: SEARCH_ALL
+" -mg:tempdir 'K:\tmp'
+  [ "$(line 1)" = 2 ] || fail "SEARCH_ALL: output [$out] log: $(log_text run.log)"
+  homes=$( (line 2; line 4) | sort | tr '\n' ' ')
+  [ "$homes" = 'K:\apps\one\jdk K:\jdk-b ' ] || fail "SEARCH_ALL homes [$homes]"
+  c1=$(unix_path "$(line 3)") c2=$(unix_path "$(line 5)")
+  [ -f "$c1" ] && [ -f "$c2" ] || fail "SEARCH_ALL copies gone: [$(line 3)] [$(line 5)]"
+  grep -q "JVM_HOME: *$(line 2 | sed 's/\\/\\\\/g')\r*$" "$c1" || fail "copy 1: $(log_text "$c1")"
+  grep -q "JVM_HOME: *$(line 4 | sed 's/\\/\\\\/g')\r*$" "$c2" || fail "copy 2: $(log_text "$c2")"
+  grep -qF "JVM_FILE: $(line 5)" "$c2" || fail "copy 2 JVM_FILE: $(log_text "$c2")"
+  log_text run.log | grep -q 'RECYCLER\|K:\\tmp\\jdk' && fail "skipped folders walked: $(log_text run.log)"
+  rm -f "$c1" "$c2"
+  # FIND through SEARCH: the walk ends at the first verified home.
+  run "LOGFILE: $work_win\\run.log
+$VERIFY_SETTING
+JVM: $work_win\\walk.jvm
+ACTION: SEARCH
+" -mg:tempdir 'K:\tmp'
+  [ "$(line 1)" = 1 ] || fail "SEARCH walk: output [$out] log: $(log_text run.log)"
+  [ "$(log_text run.log | grep -c '^Found matching JVM at')" = 1 ] || fail "SEARCH walk verified more: $(log_text run.log)"
+  log_text run.log | grep -q 'Processing unverified matches' && fail "SEARCH walk went on after the match"
+  [ -n "$(line 3)" ] && rm -f "$(unix_path "$(line 3)")"
+  ;;
+*)
+  fail "unknown case $case_name"
+  ;;
+esac
+
+[ $failures -eq 0 ] && echo "e2e.search.$case_name passed"
+exit $((failures > 0))
