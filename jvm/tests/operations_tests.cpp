@@ -1,0 +1,227 @@
+// The find, verify and search operations against a fake search system: the
+// variables they set, what they print and what they throw.
+#include "jvm/operations.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "instructions/variables.h"
+#include "jvm/tests/search_fake.h"
+#include "launcher/settings.h"
+
+namespace {
+
+class FakeTempFiles : public TempFileMaker {
+public:
+    String createTempFile() override {
+        String path = String(::testing::TempDir()) + "mg_ops_copy" + std::to_string(++count) + ".jvm";
+        created.push_back(path);
+        return path;
+    }
+    int count = 0;
+    StringList created;
+};
+
+class FakeOperations : public JvmOperationsSystem {
+public:
+    JvmSearch& search() override { return jvmSearch; }
+    TempFileMaker& tempFiles() override { return files; }
+    void keepTempFile(const String& path) override { kept.push_back(path); }
+    const FileEntry* entryById(std::int32_t id) override {
+        auto it = entries.find(id);
+        return it == entries.end() ? nullptr : &it->second;
+    }
+    void print(const String& line) override { output += line; }
+
+    FakeSearchSystem searchSystem;
+    JvmSearch jvmSearch{searchSystem};
+    FakeTempFiles files;
+    std::map<std::int32_t, FileEntry> entries;
+    StringList kept;
+    String output;
+};
+
+std::string readFile(const String& path) {
+    std::ifstream in(path.c_str());
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class OperationsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetVariables();
+        javaHome.clear();
+        silent = true;
+        jvm.setValue("DESC", "A");
+        jvm.setValue("JVM_EXE", "bin\\java.exe");
+        jvm.setValue("JVM_PROPERTIES", "java.version=17...");
+        ops.jvmSearch.addJvmFile(jvm);
+        ops.searchSystem.drives = {"C:"};
+    }
+    void TearDown() override {
+        for (const String& path : ops.files.created) std::remove(path.c_str());
+    }
+    TagFile jvm;
+    FakeOperations ops;
+};
+
+TEST_F(OperationsTest, FindSetsVariablesAndWritesTheCopy) {
+    jvm.addValue("PATH_HINT", "jdk");
+    ops.searchSystem.valid = {{"A", "C:\\jdk"}};
+    findJvm(false, false, ops);
+    EXPECT_EQ(1, getNumericVariable(1));
+    EXPECT_EQ("C:\\jdk", getStringVariable(1));
+    ASSERT_EQ(StringList{getStringVariable(2)}, ops.files.created);
+    const std::string copy = readFile(getStringVariable(2));
+    EXPECT_NE(std::string::npos, copy.find("C:\\jdk"));
+    EXPECT_NE(std::string::npos, copy.find(getStringVariable(2)));
+    EXPECT_TRUE(ops.kept.empty());  // FIND_JVM's copy goes at exit
+}
+
+TEST_F(OperationsTest, FindWithoutMatchOrWithBadHiveLeavesVariablesEmpty) {
+    setNumericVariable(1, 7);
+    setStringVariable(1, "old");
+    findJvm(false, true, ops);
+    EXPECT_EQ(0, getNumericVariable(1));
+    EXPECT_EQ("", getStringVariable(1));
+    EXPECT_EQ("", getStringVariable(2));
+
+    jvm.addValue("PLATFORM_HINT", "BAD\\K\\V");
+    try {
+        findJvm(false, false, ops);
+        FAIL() << "no exception";
+    } catch (const LauncherException& e) {
+        EXPECT_EQ("bad hive", e.message());
+    }
+    EXPECT_EQ(0, getNumericVariable(1));
+}
+
+TEST_F(OperationsTest, SearchActionOutput) {
+    struct Case {
+        const char* name;
+        const char* hint;  // PLATFORM_HINT, resolving to C:\jdk when not BAD
+        bool valid;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"match", "HKEY_LOCAL_MACHINE\\K\\V", true, true},
+        {"none", "HKEY_LOCAL_MACHINE\\K\\V", false, false},
+        {"exception", "BAD\\K\\V", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        jvm.removeTag("PLATFORM_HINT");
+        jvm.setValue("PLATFORM_HINT", c.hint);
+        ops.searchSystem.registry["HKEY_LOCAL_MACHINE\\K\\V"] = "C:\\jdk";
+        ops.searchSystem.valid.clear();
+        if (c.valid) ops.searchSystem.valid = {{"A", "C:\\jdk"}};
+        ops.output.clear();
+        ops.kept.clear();
+        searchAction(false, false, ops);
+        if (String(c.name) == "match") {
+            EXPECT_EQ("1\nC:\\jdk\n" + getStringVariable(2) + "\n", ops.output);
+        } else if (String(c.name) == "none") {
+            EXPECT_EQ("0\n", ops.output);
+        } else {
+            EXPECT_EQ("", ops.output);
+        }
+        EXPECT_EQ(c.kept, !ops.kept.empty());
+    }
+}
+
+TEST_F(OperationsTest, SearchAllPrintsEveryMatchWithItsOwnCopy) {
+    ops.searchSystem.files["C:\\"] = {"C:\\j1\\bin\\java.exe", "C:\\j2\\bin\\java.exe"};
+    ops.searchSystem.valid = {{"A", "C:\\j1"}, {"A", "C:\\j2"}};
+    searchAllAction(false, false, ops);
+    ASSERT_EQ(2u, ops.files.created.size());
+    const String& f1 = ops.files.created[0];
+    const String& f2 = ops.files.created[1];
+    EXPECT_EQ("2\nC:\\j1\n" + f1 + "\nC:\\j2\n" + f2 + "\n", ops.output);
+    EXPECT_EQ(ops.files.created, ops.kept);
+    EXPECT_NE(std::string::npos, readFile(f1).find("C:\\j1"));
+    EXPECT_EQ(std::string::npos, readFile(f1).find("C:\\j2"));
+    EXPECT_NE(std::string::npos, readFile(f2).find(f2));
+
+    ops.output.clear();
+    ops.searchSystem.drives.clear();
+    ops.searchSystem.files.clear();
+    searchAllAction(false, false, ops);
+    EXPECT_EQ("0\n", ops.output);
+}
+
+TEST_F(OperationsTest, SearchAllFailurePrintsZeroAfterWhatWasPrinted) {
+    class FailingDrives : public FakeSearchSystem {
+        StringList listFixedDrives() override { throw LauncherException("No drives found on this system."); }
+    };
+    FailingDrives failing;
+    JvmSearch search(failing);
+    search.addJvmFile(jvm);
+    struct Ops : FakeOperations {
+        JvmSearch* other = nullptr;
+        JvmSearch& search() override { return *other; }
+    } failingOps;
+    failingOps.other = &search;
+    searchAllAction(false, false, failingOps);
+    EXPECT_EQ("0\n", failingOps.output);
+}
+
+TEST_F(OperationsTest, VerifyByIdChecksTheEntry) {
+    FileEntry script;
+    script.type = FT_LAUNCH_SCRIPT;
+    script.id = 7;
+    script.name = "launch.txt";
+    ops.entries.emplace(7, std::move(script));
+    FileEntry unread;
+    unread.type = FT_JVM_FILE;
+    unread.id = 8;
+    ops.entries.emplace(8, std::move(unread));
+    struct Case {
+        std::int32_t id;
+        const char* message;
+    };
+    const Case cases[] = {
+        {3, "Cannot verify jvm file at index 3 because it does not exist."},
+        {7, "To verify a JVM, use an index of a jvm file. The index passed in was 7 which corresponds to the "
+            "file named launch.txt"},
+        {8, "The jvm file with file id 8 could not be read."},
+    };
+    for (const Case& c : cases) {
+        try {
+            verifyJvmById(false, false, c.id, ops);
+            ADD_FAILURE() << "no exception for " << c.id;
+        } catch (const LauncherException& e) {
+            EXPECT_EQ(c.message, e.message());
+        }
+    }
+}
+
+TEST_F(OperationsTest, VerifySetsN1AndS1) {
+    ops.searchSystem.valid = {{"A", "C:\\good\\"}};
+    struct Case {
+        const char* home;       // given; empty means the file's JVM_HOME
+        const char* jvmHome;
+        std::int32_t n1;
+        const char* s1;
+    };
+    const Case cases[] = {
+        {"C:\\good\\", "", 1, "C:\\good\\"},
+        {"C:\\bad", "", 0, ""},
+        {"", "C:\\good\\", 1, "C:\\good\\"},
+        {"", "", 0, ""},
+    };
+    for (const Case& c : cases) {
+        resetVariables();
+        jvm.setValue("JVM_HOME", c.jvmHome);
+        verifyJvm(false, false, jvm, c.home, ops);
+        EXPECT_EQ(c.n1, getNumericVariable(1)) << c.home << "|" << c.jvmHome;
+        EXPECT_EQ(c.s1, getStringVariable(1)) << c.home << "|" << c.jvmHome;
+    }
+}
+
+}  // namespace
