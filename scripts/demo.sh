@@ -68,8 +68,12 @@ else
 fi
 wineserver -w
 
-temp_win=$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
+temp_win=$(wine cmd /c echo %TEMP% 2>/dev/null </dev/null | tr -d '\r')
 temp_unix=$(winepath -u "$temp_win" 2>/dev/null)
+# That query started the prefix's desktop process without a display; end it,
+# or the launcher's windows could not be created under Xvfb.
+wineserver -k 2>/dev/null || true
+wineserver -w
 mkdir -p "$temp_unix"
 before=$(cd "$temp_unix" && find . | sort)
 
@@ -79,7 +83,7 @@ rm -rf "$app_dir" && mkdir -p "$app_dir"
 cp "$demo/sample.exe" "$app_dir/sample.exe"
 set +e
 timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" \
-  wine 'C:\Sample\sample.exe' -mg:log 'C:\Sample\run.log' hello "two words" 'C:\some\path'
+  wine 'C:\Sample\sample.exe' -mg:log 'C:\Sample\run.log' hello "two words" 'back\slash'
 rc=$?
 wineserver -w
 set -e
@@ -99,7 +103,7 @@ else
   check "the bundled JVM was installed and used" 'Executing launch script command: .*\\bin\\java.exe'
 fi
 check "the application ran and printed its line" '^Marrowgate sample running on Java 17'
-check "the arguments arrived" 'with 3 arguments \[hello\] \[two words\] \[C:\\some\\path\]'
+check "the arguments arrived" 'with 3 arguments \[hello\] \[two words\] \[back\\slash\]'
 printf '%s\n' "$log" | grep '^Marrowgate sample' || true
 
 say "Temporary items"
