@@ -85,28 +85,33 @@ void Instructions::jumpTo(const String& label) {
 
 void Instructions::initializeUi(const String&, std::size_t) { operations_.initializeUi(); }
 
-void Instructions::findJvm(const String& statement, std::size_t pos) {
+// FIND_JVM and VERIFY both start with the same two flags; only the command
+// name in their missing-argument texts differs.
+void Instructions::readUiFlags(const String& statement, std::size_t& pos, const String& command, bool& showUi,
+                               bool& showFailureMessage) {
     String word = requireWord(statement, pos,
-                              "The first argument to FIND_JVM should be a 1 if the UI should be displayed or a 0 if "
-                              "the UI should be suppressed.");
-    bool showUi = evalBoolean(word, "", *this);
+                              ("The first argument to " + command +
+                               " should be a 1 if the UI should be displayed or a 0 if the UI should be suppressed.")
+                                  .c_str());
+    showUi = evalBoolean(word, "", *this);
     word = requireWord(statement, pos,
-                       "The second argument to FIND_JVM should be a 1 if a find failure message should be displayed "
-                       "in a UI or 0 if no message should be displayed.");
-    bool showFailureMessage = evalBoolean(word, "", *this);
+                       ("The second argument to " + command +
+                        " should be a 1 if a find failure message should be displayed in a UI or 0 if no message "
+                        "should be displayed.")
+                           .c_str());
+    showFailureMessage = evalBoolean(word, "", *this);
+}
+
+void Instructions::findJvm(const String& statement, std::size_t pos) {
+    bool showUi = false, showFailureMessage = false;
+    readUiFlags(statement, pos, "FIND_JVM", showUi, showFailureMessage);
     operations_.findJvm(showUi, showFailureMessage);
 }
 
 void Instructions::verify(const String& statement, std::size_t pos) {
-    String word = requireWord(statement, pos,
-                              "The first argument to VERIFY should be a 1 if the UI should be displayed or a 0 if the "
-                              "UI should be suppressed.");
-    bool showUi = evalBoolean(word, "", *this);
-    word = requireWord(statement, pos,
-                       "The second argument to VERIFY should be a 1 if a find failure message should be displayed in "
-                       "a UI or 0 if no message should be displayed.");
-    bool showFailureMessage = evalBoolean(word, "", *this);
-    word = requireWord(statement, pos, "The third argument to VERIFY should be the file index number of the jvm file.");
+    bool showUi = false, showFailureMessage = false;
+    readUiFlags(statement, pos, "VERIFY", showUi, showFailureMessage);
+    String word = requireWord(statement, pos, "The third argument to VERIFY should be the file index number of the jvm file.");
     std::int32_t fileIndex = evalNumber(word, "", *this);
     operations_.verifyJvmById(showUi, showFailureMessage, fileIndex);
 }

@@ -44,6 +44,8 @@ private:
     void jumpTo(const String& label);
 
     void initializeUi(const String& statement, std::size_t pos);
+    void readUiFlags(const String& statement, std::size_t& pos, const String& command, bool& showUi,
+                     bool& showFailureMessage);
     void findJvm(const String& statement, std::size_t pos);
     void verify(const String& statement, std::size_t pos);
     void installJvm(const String& statement, std::size_t pos);
