@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets and runs each one for a fixed time.
 #
-#   fuzz/run.sh [-t seconds] [-b build-dir] [target...]
+#   fuzz/run.sh [-t seconds] [-b build-dir] [seconds] [target...]
 #
+# The time per target is 60 s unless given, with -t or as a first argument
+# that is a number. Each target ends with a line of its final statistics:
+# executions, coverage (libFuzzer's cov:, the edges reached), features and
+# corpus size.
 # Every executable named fuzz_* in the build's fuzz/ folder is a target; the
 # seed corpus of fuzz_NAME is fuzz/corpus/NAME and its dictionary, if any,
 # fuzz/NAME.dict. New inputs go to a working corpus in the build directory,
@@ -16,7 +20,7 @@ root=$(dirname "$here")
 seconds=60
 build="$root/build-fuzz"
 
-usage() { sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; }
 
 while getopts "t:b:h" opt; do
   case $opt in
@@ -27,6 +31,7 @@ while getopts "t:b:h" opt; do
   esac
 done
 shift $((OPTIND - 1))
+case ${1:-} in ''|*[!0-9]*) ;; *) seconds=$1; shift ;; esac
 case $seconds in ''|*[!0-9]*) echo "run.sh: -t needs a number of seconds" >&2; exit 2 ;; esac
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -68,6 +73,11 @@ for t in "${targets[@]}"; do
     echo "   FAILED: see $build/fuzz/$t.log and $artifacts"
     status=1
   fi
-  grep -E '^#[0-9]+.*(DONE|pulse)|stat::number_of_executed_units|stat::peak_rss_mb|cov:' "$build/fuzz/$t.log" | tail -3
+  # The last status line has cov:, ft: and corp:; the final stats the counts.
+  last=$(grep -E '^#[0-9]+' "$build/fuzz/$t.log" | tail -1 || true)
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/fuzz/$t.log" | tail -1)
+  field() { sed -n "s|.* $1: *\([0-9][0-9]*\(/[0-9A-Za-z]*\)\{0,1\}\).*|\1|p" <<<"$last"; }
+  printf '   %s: execs %s cov %s ft %s corpus %s exec/s %s\n' "$t" "${execs:-?}" "$(field cov)" \
+    "$(field ft)" "$(field corp)" "$(field exec/s)"
 done
 exit $status
