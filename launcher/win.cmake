@@ -5,7 +5,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/driver.cmake OPTIONAL)
 set(MG_LAUNCHER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/main_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/run_launcher.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/cmdline_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/cmdline_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/runtime_trims.cpp)
 
 set(MG_LAUNCHER_LIBS mg_ui mg_text mg_base mg_resources comctl32 shell32 ole32)
 

@@ -1,0 +1,34 @@
+// Replacements for a few pieces of the static C++ runtime, linked only into
+// mglauncher.exe to keep it small (about 90 KB less).
+//
+// The runtime's default terminate handler prints the demangled type of an
+// escaped exception; demangling drags in the demangler and the MinGW printf
+// family. The launcher is a GUI program with no console to print to, and
+// runLauncher catches everything, so terminate only ever has to end the
+// process.
+//
+// The library reports length, range and allocation faults through the
+// __throw_* functions. Their own definitions build std::logic_error and
+// friends on the reference-counted string, which brings a second complete
+// string implementation. Here they raise the launcher's own exception types,
+// which runLauncher reports exactly as it reports String's.
+#include <cstdlib>
+#include <new>
+
+#include "text/string.h"
+
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+
+namespace std {
+void __throw_bad_alloc() { throw std::bad_alloc(); }
+void __throw_bad_array_new_length() { throw std::bad_alloc(); }
+void __throw_length_error(const char*) { throw LengthException(); }
+void __throw_logic_error(const char*) { throw RangeException(); }
+void __throw_out_of_range(const char*) { throw RangeException(); }
+void __throw_out_of_range_fmt(const char*, ...) { throw RangeException(); }
+void __throw_invalid_argument(const char*) { throw RangeException(); }
+// Only a mutex raises this, and only when the system refuses a lock.
+void __throw_system_error(int) { throw LauncherException("A lock could not be taken."); }
+}  // namespace std
