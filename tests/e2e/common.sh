@@ -1,0 +1,34 @@
+# The prelude the end-to-end scripts share; source it, do not run it.
+#   e2e_workdir NAME   a fresh folder C:\NAME of the prefix, made the current
+#                      directory; its paths in $work_unix and $work_win
+#   fail TEXT          counts a failure and says why
+#   e2e_finish NAME    reports and exits 0 when nothing failed, else 1
+#   log_text FILE      a text file of the launcher without its CRs
+#   wait_for SECONDS COMMAND...  true once COMMAND succeeds, polling; the
+#                      bound only keeps a broken run from hanging
+: "${WINEPREFIX:?}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+log_text() { tr -d '\r' < "$1" 2>/dev/null; }
+
+e2e_workdir() {
+  work_unix=$WINEPREFIX/drive_c/$1
+  work_win="C:\\$1"
+  rm -rf "$work_unix" && mkdir -p "$work_unix" && cd "$work_unix" || exit 1
+}
+
+wait_for() {
+  local bound=$1
+  shift
+  local end=$((SECONDS + bound))
+  while ! "$@"; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.2
+  done
+}
+
+e2e_finish() {
+  [ $failures -eq 0 ] && echo "$1 passed"
+  exit $((failures > 0))
+}
