@@ -1,19 +1,17 @@
 #!/usr/bin/env bash
 # One end-to-end case of the JVM search under Wine.
-# Usage: search.sh CASE MGLAUNCHER BRIDGE SOURCE_DIR   (WINEPREFIX set)
+# Usage: search.sh CASE MGLAUNCHER BRIDGE SOURCE_DIR [CANCEL_JAVA]   (WINEPREFIX set)
 #   hints  the build's prefix: -mg:javahome, registry and path hints, the
 #          ready JVM files of jvm/jvmfiles against matching registry entries
 #   walk   a prefix of its own whose only fixed drive is K:, so the disk walk
-#          stays inside the test's folder: SEARCH_ALL and the exhaustive FIND
+#          stays inside the test's folder: SEARCH_ALL and the exhaustive FIND,
+#          skipped folders, a home offered twice, and a cancel (CANCEL_JAVA:
+#          cancel_java.exe, a java.exe that closes the progress dialog)
 # Every run passes -mg:silent first: a message box would wait for ever.
 set -u
-case_name=$1 launcher=$2 bridge=$3 src=$4
-: "${WINEPREFIX:?}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+case_name=$1 launcher=$2 bridge=$3 src=$4 cancel_java=${5:-}
 here=$(cd "$(dirname "$0")" && pwd)
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-log_text() { tr -d '\r' < "$1" 2>/dev/null; }
+. "$here/common.sh"
 VERIFY_SETTING='VERIFY_CLASSPATH: """J:\jars\verify.jar"""
 VERIFY_CLASS_NAME: Verify'
 JVM_COMMON='CLASSPATH: "-classpath "
@@ -145,64 +143,117 @@ ACTION: SEARCH
   done
   ;;
 walk)
-  # A prefix of its own: C: and Z: are not fixed drives there, K: is this folder.
+  # A prefix of its own whose only fixed drive is K:, this case's folder, so
+  # the walk stays inside it. Wine takes a drive's type from
+  # HKLM\Software\Wine\Drives of the 64-bit view when the prefix's services
+  # start: C: is typed a network drive and Z: (/) a CD-ROM, neither walked.
+  [ -f "$cancel_java" ] || { fail "the walk case needs CANCEL_JAVA"; e2e_finish "e2e.search.$case_name"; }
   base=$(cd "$(dirname "$WINEPREFIX")" && pwd)/search-walk
+  verify_jar=$(dirname "$WINEPREFIX")/jvmhomes/jars/verify.jar
   export WINEPREFIX=$base/prefix
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     timeout 300 wineboot -i >/dev/null 2>&1
-    wineserver -w
+    timeout 300 wineserver -w
   fi
-  reg add 'HKLM\Software\Wine\Drives' /v 'c:' /d network /f
-  reg add 'HKLM\Software\Wine\Drives' /v 'z:' /d network /f
-  wineserver -k; wineserver -w
   disk=$base/disk
-  rm -rf "$disk" && mkdir -p "$disk/work" "$disk/apps/one" "$disk/RECYCLER/x" "$disk/tmp"
+  rm -rf "$disk" && mkdir -p "$disk/work" "$disk/apps/one" "$disk/RECYCLER/x" "$disk/tmp" "$disk/jars" "$disk/cancel/bin"
+  for link in "$WINEPREFIX"/dosdevices/?:; do
+    case ${link##*/} in c:|z:) ;; *) rm -f "$link" ;; esac
+  done
   ln -sfn "$disk" "$WINEPREFIX/dosdevices/k:"
-  rm -f "$WINEPREFIX/dosdevices/j:"
-  ln -sfn "$(readlink "$(dirname "$base")/wineprefix/dosdevices/j:" 2>/dev/null || true)" "$WINEPREFIX/dosdevices/j:"
+  for view in 32 64; do
+    reg add 'HKLM\Software\Wine\Drives' /v 'c:' /d network /f /reg:$view
+    reg add 'HKLM\Software\Wine\Drives' /v 'z:' /d cdrom /f /reg:$view
+    reg add 'HKLM\Software\Wine\Drives' /v 'k:' /d hd /f /reg:$view
+  done
+  # The types are read when the services start: start them again.
+  wineserver -k
+  timeout 300 wineserver -w
   work_unix=$disk/work work_win='K:\work'
   cd "$work_unix" || exit 1
   cp "$launcher" mglauncher.exe
+  cp "$verify_jar" "$disk/jars/verify.jar"
+  cp "$cancel_java" "$disk/cancel/bin/cancel.exe"
+  VERIFY_SETTING='VERIFY_CLASSPATH: """K:\jars\verify.jar"""
+VERIFY_CLASS_NAME: Verify'
   "$src/tests/jvmhome/make-jvmhome.sh" "$disk/apps/one/jdk" "$bridge" >/dev/null
   "$src/tests/jvmhome/make-jvmhome.sh" "$disk/jdk-b" "$bridge" >/dev/null
   "$src/tests/jvmhome/make-jvmhome.sh" "$disk/RECYCLER/x/jdk" "$bridge" >/dev/null
   "$src/tests/jvmhome/make-jvmhome.sh" "$disk/tmp/jdk" "$bridge" >/dev/null
-  jvm_file() {  # NAME SEARCH_ALL
-    printf 'DESC: Walk JVM\nJVM_EXE: bin\\java.exe\n%s\nJVM_PROPERTIES: java.version=17...\nSEARCH_ALL: %s\n' \
-      "$JVM_COMMON" "$2" > "$1"
+  jvm_file() {  # NAME JVM_EXE SEARCH_ALL
+    printf 'DESC: Walk JVM %s\nJVM_EXE: %s\n%s\nJVM_PROPERTIES: java.version=17...\nSEARCH_ALL: %s\n' \
+      "$1" "$2" "$JVM_COMMON" "$3" > "$1"
   }
-  jvm_file walk.jvm 1
-  run "LOGFILE: $work_win\\run.log
+  jvm_file walk.jvm 'bin\java.exe' 1
+  # Its executable name differs only in case: every bin\java.exe the walk
+  # finds is offered once more, and the home is verified once all the same.
+  jvm_file upper.jvm 'BIN\JAVA.EXE' 0
+  jvm_file cancel.jvm 'bin\cancel.exe' 1
+  walk_run() {  # ACTION JVM-FILE...
+    local action=$1 jvms=
+    shift
+    for f in "$@"; do jvms="$jvms  $work_win\\$f
+"; done
+    run "LOGFILE: $work_win\\run.log
 $VERIFY_SETTING
-JVM: $work_win\\walk.jvm
-ACTION: SEARCH_ALL
+JVM:
+$jvms/:
+ACTION: $action
 " -mg:tempdir 'K:\tmp'
+  }
+  verified() { log_text run.log | grep -c "^Verifying JVM at $(printf '%s' "$1" | sed 's/\\/\\\\/g')\$"; }
+
+  # The prefix itself: the path hints are tried on K: alone.
+  printf 'DESC: Hint JVM\nJVM_EXE: bin\\java.exe\n%s\nJVM_PROPERTIES: java.version=17...\nPATH_HINT: nowhere\n' \
+    "$JVM_COMMON" > hint.jvm
+  walk_run SEARCH hint.jvm
+  [ "$out" = 0 ] || fail "hint search: output [$out]"
+  drives=$(log_text run.log | sed -n 's/^Checking path hint \(.\):\\nowhere$/\1/p' | tr -d '\n')
+  if [ "$drives" != K ]; then
+    fail "fixed drives of the walk prefix are [$drives], not K alone: the walk would leave the test's folder"
+    e2e_finish "e2e.search.$case_name"
+  fi
+
+  # SEARCH_ALL: both homes outside the skipped folders, each verified once.
+  walk_run SEARCH_ALL walk.jvm upper.jvm
   [ "$(line 1)" = 2 ] || fail "SEARCH_ALL: output [$out] log: $(log_text run.log)"
   homes=$( (line 2; line 4) | sort | tr '\n' ' ')
   [ "$homes" = 'K:\apps\one\jdk K:\jdk-b ' ] || fail "SEARCH_ALL homes [$homes]"
   c1=$(unix_path "$(line 3)") c2=$(unix_path "$(line 5)")
   [ -f "$c1" ] && [ -f "$c2" ] || fail "SEARCH_ALL copies gone: [$(line 3)] [$(line 5)]"
-  grep -q "JVM_HOME: *$(line 2 | sed 's/\\/\\\\/g')\r*$" "$c1" || fail "copy 1: $(log_text "$c1")"
-  grep -q "JVM_HOME: *$(line 4 | sed 's/\\/\\\\/g')\r*$" "$c2" || fail "copy 2: $(log_text "$c2")"
-  tr -d '\r' < "$c2" | grep -q "^JVM_FILE: *$(line 5 | sed 's/\\/\\\\/g')$" || fail "copy 2 JVM_FILE: $(log_text "$c2")"
+  [ "$(line 3)" != "$(line 5)" ] || fail "one copy for both homes: $(line 3)"
+  for pair in "2 $c1 3" "4 $c2 5"; do
+    set -- $pair
+    log_text "$2" | grep -q "^JVM_HOME: *$(line "$1" | sed 's/\\/\\\\/g')$" || fail "copy $3: $(log_text "$2")"
+    log_text "$2" | grep -q "^JVM_FILE: *$(line "$3" | sed 's/\\/\\\\/g')$" || fail "copy $3 JVM_FILE: $(log_text "$2")"
+  done
+  for home in 'K:\apps\one\jdk' 'K:\jdk-b'; do
+    [ "$(verified "$home\\bin\\java.exe")" = 1 ] || fail "$home verified $(verified "$home\\bin\\java.exe") times"
+  done
   log_text run.log | grep -q 'RECYCLER\|K:\\tmp\\jdk' && fail "skipped folders walked: $(log_text run.log)"
+  log_text run.log | grep -q '^Verifying JVM at [^K]' && fail "other drives walked: $(log_text run.log)"
   rm -f "$c1" "$c2"
+
   # FIND through SEARCH: the walk ends at the first verified home.
-  run "LOGFILE: $work_win\\run.log
-$VERIFY_SETTING
-JVM: $work_win\\walk.jvm
-ACTION: SEARCH
-" -mg:tempdir 'K:\tmp'
+  walk_run SEARCH walk.jvm
   [ "$(line 1)" = 1 ] || fail "SEARCH walk: output [$out] log: $(log_text run.log)"
-  [ "$(log_text run.log | grep -c '^Found matching JVM at')" = 1 ] || fail "SEARCH walk verified more: $(log_text run.log)"
+  case $(line 2) in 'K:\apps\one\jdk'|'K:\jdk-b') ;; *) fail "SEARCH walk home [$(line 2)]" ;; esac
+  [ "$(log_text run.log | grep -c '^Verifying JVM at')" = 1 ] || fail "SEARCH walk verified more: $(log_text run.log)"
   log_text run.log | grep -q 'Processing unverified matches' && fail "SEARCH walk went on after the match"
   [ -n "$(line 3)" ] && rm -f "$(unix_path "$(line 3)")"
+
+  # Cancel: the first JVM file's only candidate closes the progress dialog
+  # while it is verified; the walk stops and the second file's homes found
+  # so far are not tried, so nothing is found.
+  walk_run SEARCH cancel.jvm walk.jvm
+  [ "$out" = 0 ] || fail "cancelled SEARCH: output [$out] log: $(log_text run.log)"
+  [ "$(verified 'K:\cancel\bin\cancel.exe')" = 1 ] || fail "cancel candidate not verified: $(log_text run.log)"
+  log_text run.log | grep -q '^Verifying JVM at .*java\.exe' && fail "verified after the cancel: $(log_text run.log)"
   ;;
 *)
   fail "unknown case $case_name"
   ;;
 esac
 
-[ $failures -eq 0 ] && echo "e2e.search.$case_name passed"
-exit $((failures > 0))
+e2e_finish "e2e.search.$case_name"
