@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "launcher/settings.h"
 #include "text/text.h"
 #include "ui/handles.h"
@@ -32,10 +34,13 @@ bool DirectoryWalker::walk(const String& start) {
         FindHandle listing(FindFirstFileA((dir + "*").c_str(), &data));
         if (!listing.valid()) continue;  // no access or vanished: skipped silently
 
+        // One path buffer for the whole listing: a drive holds far more files
+        // than directories, and a fresh string per file is most of the cost.
+        String full;
         for (;;) {
-            String name(data.cFileName);
-            if (name != "." && name != "..") {
-                String full = dir + name;
+            const char* name = data.cFileName;
+            if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
+                full.assign(dir).append(name);
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     pending_.push_back(full);
                 } else {
