@@ -113,12 +113,14 @@ void LaunchOperations::executeEmbeddedLauncher(std::int32_t position) {
         return;
     }
     // The second launcher removes this directory itself when it ends
-    // (-mg:orig), so this launcher's clean-up must leave it alone.
+    // (-mg:orig), so this launcher's clean-up must leave it alone, but only
+    // once that launcher runs: a failed extraction or start leaves nobody else
+    // to remove it.
     String directory = system_.createTempDir();
-    system_.unregisterTempDir(directory);
     String secondLauncher = system_.extractTo(*entry, directory);
     system_.runProcess(embeddedLauncherCommand(secondLauncher, launcherPath, allArgs), directory, true, false,
                        false);
+    system_.unregisterTempDir(directory);
 }
 
 String quoteArgumentIfNeeded(const String& argument) {

@@ -300,6 +300,15 @@ TEST_F(LaunchOpsTest, ExecuteEmbeddedLauncherHandsOverTheRun) {
     std::remove("launch_ops_tmp1\\second.exe");
 }
 
+TEST_F(LaunchOpsTest, ExecuteEmbeddedLauncherThatDoesNotStartLeavesItsDirectoryToTheCleanUp) {
+    system.addEntry(FT_EMBEDDED_LAUNCHER, 5, "second.exe");
+    system.onRun = [](const String&) { throw LauncherException("CreateProcess failed  ==>  no"); };
+    EXPECT_THROW(ops.executeEmbeddedLauncher(0), LauncherException);
+    EXPECT_EQ(system.tempDirs, StringList{"launch_ops_tmp1"});
+    EXPECT_TRUE(system.unregistered.empty());
+    std::remove("launch_ops_tmp1\\second.exe");
+}
+
 TEST_F(LaunchOpsTest, ExecuteEmbeddedLauncherRefusesOtherEntries) {
     system.addEntry(FT_JVM_FILE, 0, "a.jvm");
     const std::int32_t positions[] = {0, 1, -1};
