@@ -19,7 +19,7 @@ public:
     virtual bool resolveReference(String& text, char delimiter, std::size_t start,
                                   std::size_t& end) = 0;
 
-    // The text with every reference of delimiter expanded. Replacements are
+    // A copy of input with each reference of delimiter expanded. Replacements are
     // scanned again, so references they produce are expanded too; afterwards
     // each pair of adjacent delimiters becomes one. A replacement that keeps
     // reproducing references inside itself is stopped after
@@ -27,7 +27,7 @@ public:
     // an expansion that needs more than maxExpansions replacements or grows
     // beyond maxExpandedLength characters (no command line comes near
     // either; a value that multiplies its own references would).
-    String expandAll(const String& text, char delimiter);
+    String expandAll(const String& input, char delimiter);
 
     static constexpr std::size_t maxExpansionDepth = 1000;
     static constexpr std::size_t maxExpansions = 100000;

@@ -7,7 +7,7 @@ SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev
+  cmake make g++ clang libclang-rt-14-dev clang-tidy cppcheck
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64 wine64-tools xvfb xauth x11-apps imagemagick
   googletest libgtest-dev libgmock-dev
