@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "launcher/cmdline.h"
+#include "launcher/dll_search_win.h"
 #include "launcher/launcher.h"
 #include "launcher/log.h"
 #include "launcher/main_window.h"
@@ -140,6 +141,7 @@ void stopWorker() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    restrictDllSearch();
     useAnsiApi = isWindows9x();
     startTrace();
 
