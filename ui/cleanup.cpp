@@ -99,9 +99,20 @@ void removeThroughBatchFile(const String& executable, const String& directory) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
-    String commandLine = "\"" + batchFile + "\"";
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
-                        nullptr, "\\", &startup, &process))
+    // cmd reparses the command line it runs a batch file from: a temporary
+    // root holding & or % would split or change a full path there. So cmd
+    // runs in the batch file's folder and gets only its name, which is
+    // "LRE", hexadecimal digits and ".bat". cmd comes from the system folder
+    // by its full path, never from a search that passes the launcher's own.
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system) return;
+    String shell = String(system, length) + "\\cmd.exe";
+    std::size_t slash = batchFile.find_last_of("\\/");
+    String folder = slash == String::npos ? String() : batchFile.substr(0, slash + 1);
+    String commandLine = "cmd /c " + batchFile.substr(slash == String::npos ? 0 : slash + 1);
+    if (!CreateProcessA(shell.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
+                        nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process))
         return;
     Handle processHandle(process.hProcess);
     Handle thread(process.hThread);

@@ -13,18 +13,50 @@ String batchFileName(const String& tempName) {
     return base + ".bat";
 }
 
-static String quoted(const String& s) { return "\"" + s + "\""; }
+// cmd expands %...% in a batch file even between quotes; %% is one %.
+static String percentsDoubled(const String& s) {
+    String out;
+    for (char c : s) {
+        out += c;
+        if (c == '%') out += '%';
+    }
+    return out;
+}
+
+// Quotes keep blanks, &, ^, |, < and > literal; only % needs more.
+static String quoted(const String& s) { return "\"" + percentsDoubled(s) + "\""; }
+
+// Text after echo is unquoted, so every character cmd treats specially is
+// escaped, or a folder named "a&b" would run what follows the &.
+static String echoText(const String& s) {
+    String out;
+    for (char c : s) {
+        if (c == '&' || c == '|' || c == '<' || c == '>' || c == '^' || c == '(' || c == ')') out += '^';
+        out += c;
+        if (c == '%') out += '%';
+    }
+    return out;
+}
+
+// A redirection target is one word: quoted when it holds anything that would
+// end or change it; an ordinary path stays as written.
+static String redirectTarget(const String& path) {
+    return path.find_first_of(" \t&|<>^()%;,=") == String::npos ? path : quoted(path);
+}
 
 String batchFileText(const String& executable, const String& directory, const String& batchFile,
                      bool tracing, const String& tracePath) {
     String text = ":Repeat\n";
-    if (tracing) text += "@echo Deleting " + executable + " from within batch file. >> " + tracePath + "\n";
+    if (tracing)
+        text += "@echo Deleting " + echoText(executable) + " from within batch file. >> " +
+                redirectTarget(tracePath) + "\n";
     text += "del " + quoted(executable) + "\n";
     text += "if exist " + quoted(executable) + " goto Repeat\n";
     if (!directory.empty()) text += "rmdir /q " + quoted(directory) + "\n";
     text += "del " + quoted(batchFile) + "\n";
     if (tracing)
-        text += "@echo Deleted batch file " + batchFile + " from within batch file. >> " + tracePath + "\n";
+        text += "@echo Deleted batch file " + echoText(batchFile) + " from within batch file. >> " +
+                redirectTarget(tracePath) + "\n";
     return text;
 }
 

@@ -38,6 +38,36 @@ TEST(BatchFile, LinesFollowTracingAndDirectory) {
     for (const Row& r : rows) EXPECT_EQ(batchFileText(e, r.directory, b, r.tracing, t), r.text) << r.what;
 }
 
+// Paths with characters cmd gives a meaning: in quotes only % is doubled; in
+// the unquoted echo text every special character is escaped.
+TEST(BatchFile, PathsWithCharactersOfTheShellStayOnePath) {
+    const String e = "C:\\a b&c^d%e%\\LRE1.tmp\\app.exe", d = "C:\\a b&c^d%e%\\LRE1.tmp",
+                 b = "C:\\t(1)|\\LRE2.bat";
+    struct Row {
+        const char* what;
+        String trace;
+        const char* text;
+    } rows[] = {
+        {"trace path with a blank", "C:\\my trace.txt",
+         ":Repeat\n"
+         "@echo Deleting C:\\a b^&c^^d%%e%%\\LRE1.tmp\\app.exe from within batch file. >> \"C:\\my trace.txt\"\n"
+         "del \"C:\\a b&c^d%%e%%\\LRE1.tmp\\app.exe\"\n"
+         "if exist \"C:\\a b&c^d%%e%%\\LRE1.tmp\\app.exe\" goto Repeat\n"
+         "rmdir /q \"C:\\a b&c^d%%e%%\\LRE1.tmp\"\n"
+         "del \"C:\\t(1)|\\LRE2.bat\"\n"
+         "@echo Deleted batch file C:\\t^(1^)^|\\LRE2.bat from within batch file. >> \"C:\\my trace.txt\"\n"},
+        {"trace path with & and %", "C:\\x&y%z.txt",
+         ":Repeat\n"
+         "@echo Deleting C:\\a b^&c^^d%%e%%\\LRE1.tmp\\app.exe from within batch file. >> \"C:\\x&y%%z.txt\"\n"
+         "del \"C:\\a b&c^d%%e%%\\LRE1.tmp\\app.exe\"\n"
+         "if exist \"C:\\a b&c^d%%e%%\\LRE1.tmp\\app.exe\" goto Repeat\n"
+         "rmdir /q \"C:\\a b&c^d%%e%%\\LRE1.tmp\"\n"
+         "del \"C:\\t(1)|\\LRE2.bat\"\n"
+         "@echo Deleted batch file C:\\t^(1^)^|\\LRE2.bat from within batch file. >> \"C:\\x&y%%z.txt\"\n"},
+    };
+    for (const Row& r : rows) EXPECT_EQ(batchFileText(e, d, b, true, r.trace), r.text) << r.what;
+}
+
 TEST(BatchFile, NameReplacesTheExtensionOfTheFileName) {
     struct Row {
         const char* temp;
