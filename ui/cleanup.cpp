@@ -111,8 +111,9 @@ void removeThroughBatchFile(const String& executable, const String& directory) {
     std::size_t slash = batchFile.find_last_of("\\/");
     String folder = slash == String::npos ? String() : batchFile.substr(0, slash + 1);
     String commandLine = "cmd /c " + batchFile.substr(slash == String::npos ? 0 : slash + 1);
-    if (!CreateProcessA(shell.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
-                        nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+    if (!CreateProcessA(shell.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_SUSPENDED | IDLE_PRIORITY_CLASS, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                        &startup, &process))
         return;
     Handle processHandle(process.hProcess);
     Handle thread(process.hThread);
