@@ -8,7 +8,7 @@ endif()
 add_executable(fault_java ${MG_SOURCE_DIR}/tests/helpers/fault_java.cpp)
 target_link_options(fault_java PRIVATE -static)
 
-foreach(case jvm full-disk read-only)
+foreach(case jvm app full-disk read-only)
   add_test(NAME e2e.faults.${case}
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/faults.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
             $<TARGET_FILE:fault_java> ${CMAKE_CURRENT_BINARY_DIR})

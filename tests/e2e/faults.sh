@@ -6,6 +6,7 @@
 #   jvm        a java.exe that answers the verify run with garbage, nothing,
 #              megabytes, half an answer before crashing, or that deletes the
 #              folder of the launcher's log between two records
+#   app        the application ends at once or crashes
 #   full-disk  the temporary root on a 1 MB drive, a 2 MB installer to extract
 #   read-only  the temporary root on a read-only drive
 # The drive cases mount a tmpfs (root only); elsewhere they are skipped (77).
@@ -88,6 +89,32 @@ megabytes 1  ^Found matching JVM at
 crash     0  ^ERROR: Invalid magic value: 17390$
 droplog   1  -
 EOF
+  ;;
+app)
+  # The application ends at once, or as if by an access violation, right after
+  # its start; the application archive extracted for it goes when it has ended.
+  mkdir -p jdk/bin tmp
+  cp "$fault_java" jdk/bin/java.exe
+  echo keep > jdk/sentinel.txt
+  echo keep > tmp/sentinel.txt
+  printf 'DESC: Test JVM\nJVM_HOME: %s\\jdk\nJVM_EXE: bin\\java.exe\nCLASSPATH: "-classpath "\nCLASSPATH_SEPARATOR: ;\n' \
+    "$work_win" > direct.jvm
+  printf 'DESC: Fault test\nCOMMAND: """@JVM_HOME@\\@JVM_EXE@"" %%CP%%() App"\nARCHIVE: """%%APPLICATION_ARCHIVE%%()"""\n' \
+    > launch.txt
+  printf 'INSTRUCTIONS:\n  LAUNCH %s\\direct.jvm 0\n/:\n' "$work_win" > instructions.txt
+  head -c 300000 /dev/urandom > app.jar
+  wine "$mgpack" build --stub mglauncher.exe -o sample.exe --file instructions instructions.txt \
+    --file launch-script launch.txt --file application-archive app.jar > pack.out 2>&1 || fail "mgpack: $(log_text pack.out)"
+  exe=sample.exe
+  for mode in empty crash; do
+    MG_FAULT_JAVA=$mode launch -mg:tempdir "$work_win\\tmp" -mg:log "$work_win\\run.log"
+    log_text run.log | grep -q '^Executing launch script command: .*java\.exe.*LRE.*app\.jar' ||
+      fail "$mode: application not started with the archive: $(log_text run.log)"
+    log_text run.log | grep -q '^ERROR: ' && fail "$mode: errors: $(log_text run.log | grep '^ERROR: ')"
+    [ "$(ls -A tmp)" = sentinel.txt ] || fail "$mode: temporary items left: $(ls -A tmp)"
+    [ -f jdk/sentinel.txt ] && [ -f jdk/bin/java.exe ] && [ -f direct.jvm ] || fail "$mode: files deleted"
+    rm -f run.log
+  done
   ;;
 full-disk)
   # The space test refuses the copy before a byte is written; the temporary
