@@ -66,6 +66,27 @@ bool roomForBytes(std::int32_t byteCount, std::uint32_t sectorsPerCluster,
     return neededClusters <= freeClusters;
 }
 
+namespace {
+
+// Windows opens these names as devices in every directory and with any
+// extension ("nul.txt", "COM1 .jar"): an entry so named would be written to
+// the device, not to a file.
+bool namesDevice(const String& name) {
+    std::size_t end = name.find('.');
+    String base = name.substr(0, end == String::npos ? name.size() : end);
+    std::size_t last = base.find_last_not_of(' ');
+    base = last == String::npos ? String() : base.substr(0, last + 1);
+    String upper;
+    for (char c : base) upper.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    static const char* const DEVICES[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* device : DEVICES)
+        if (upper == device) return true;
+    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+           upper[3] >= '1' && upper[3] <= '9';
+}
+
+}  // namespace
+
 void checkEntryName(const String& name) {
     // A name of dots and blanks only ("", ".", "..", ".. ") is the directory
     // itself or its parent once Windows drops trailing dots and blanks.
@@ -74,4 +95,6 @@ void checkEntryName(const String& name) {
     if (unsafe)
         throw LauncherException("Refusing to extract the embedded file \"" + name +
                                 "\": its name must not hold a path, a drive or \"..\".");
+    if (namesDevice(name))
+        throw LauncherException("Refusing to extract the embedded file \"" + name + "\": its name is a device's.");
 }

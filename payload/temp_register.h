@@ -44,5 +44,6 @@ bool roomForBytes(std::int32_t byteCount, std::uint32_t sectorsPerCluster,
 
 // Refuses an entry name that would place the extracted file outside the
 // target directory (or name no file at all): a path separator, a drive or
-// stream colon, "..", or nothing but dots and blanks.
+// stream colon, "..", or nothing but dots and blanks; or that Windows opens
+// as a device (CON, NUL, COM1, ... with any extension).
 void checkEntryName(const String& name);

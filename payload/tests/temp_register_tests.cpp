@@ -130,6 +130,18 @@ TEST(CheckEntryName, RefusesNamesThatLeaveTheDirectory) {
         {".", false},
         {"", false},
         {".. ", false},
+        // Device names, with any extension or case, and names merely like them.
+        {"CON", false},
+        {"nul.txt", false},
+        {"Com1.jar", false},
+        {"LPT9", false},
+        {"aux .exe", false},
+        {"CONOUT$", false},
+        {"console.txt", true},
+        {"com10.jar", true},
+        {"COM0", true},
+        {"nullify.exe", true},
+        {"a.nul", true},
     };
     for (const Row& r : rows) {
         bool accepted = true;

@@ -138,6 +138,11 @@ def cases(stub):
                         ("name-unc", b"\\\\server\\share\\evil.txt"), ("name-dots-blanks", b". . ")]:
         shown = re_escape(name.decode())
         case(label, single(stub, APPLICATION, name, b"evil"), ENTRY % shown, EXTRACT + REFUSED % shown)
+    # Device names: the bytes would go to the device, not to a file.
+    for label, name in [("name-device-nul", b"NUL"), ("name-device-con", b"con.txt"), ("name-device-com", b"COM1.jar")]:
+        shown = re_escape(name.decode())
+        case(label, single(stub, APPLICATION, name, b"evil"), ENTRY % shown,
+             EXTRACT + (r'Refusing to extract the embedded file "%s": its name is a device' + "'s" + r"\.$") % shown)
     # Names Windows does not take: the file cannot be created. A line feed
     # ends the name (it stays in it); the rest of the record is never read.
     for label, name in [("name-line-feed", b"evil\n.txt"), ("name-control-bytes", b"a\x01\x07\x1bb.txt"),
