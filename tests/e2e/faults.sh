@@ -7,7 +7,8 @@
 #              megabytes, half an answer before crashing, or that deletes the
 #              folder of the launcher's log between two records
 #   app        the application ends at once or crashes
-#   full-disk  the temporary root on a 1 MB drive, a 2 MB installer to extract
+#   full-disk  the temporary root on a 1 MB drive, a 2 MB installer to extract;
+#              also that drive mounted in a folder, so the disk fills mid-copy
 #   read-only  the temporary root on a read-only drive
 # The drive cases mount a tmpfs (root only); elsewhere they are skipped (77).
 set -u
@@ -125,6 +126,15 @@ full-disk)
   log_text run.log | grep -Eq '^ERROR: Error writing file = +There may not be enough temporary disk space' ||
     fail "no disk-space error: $(log_text run.log)"
   [ "$(ls -A "$mnt")" = sentinel.txt ] || fail "items left on the full drive: $(ls -A "$mnt")"
+  # The same small drive mounted in a folder of C: (as a volume mount point
+  # would be): the space test sees C:, so the copy starts and the disk fills
+  # under it. The partial copy and its directory go with the clean-up.
+  ln -sfn "$mnt" small
+  launch -mg:tempdir "$work_win\\small" -mg:log "$work_win\\run2.log"
+  log_text run2.log | grep -Eq '^ERROR: Error writing file = [1-9][0-9]* There may not be enough temporary disk space' ||
+    fail "no write error: $(log_text run2.log)"
+  [ "$(ls -A "$mnt")" = sentinel.txt ] || fail "items left in the mounted folder: $(ls -A "$mnt")"
+  rm -f small
   ;;
 read-only)
   packed $'INSTRUCTIONS:\n  INSTALL_JVM 1\n/:\n' 1000
