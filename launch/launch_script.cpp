@@ -65,15 +65,35 @@ String stripQuotes(String entry) {
     return entry;
 }
 
-String joinNonEmpty(const StringList& parts) {
-    String result;
-    for (const String& part : parts) {
-        if (part.empty()) continue;
-        if (!result.empty()) result += " ";
-        result += part;
-    }
-    return result;
+// A function's result is held to the bound of the expansion itself before it
+// is built: one that repeats an @-expanded value (REPLACE at every match, a
+// side file naming the same tag on each line) could otherwise take all the
+// memory there is before the expansion's own check ever runs.
+void checkResultLength(std::size_t length, const char* function, const String& text) {
+    if (length <= ReferenceExpander::maxExpandedLength) return;
+    raiseScriptError(String(function) + " function result exceeds " +
+                         toDecimal(static_cast<std::int32_t>(ReferenceExpander::maxExpandedLength)) +
+                         " characters.",
+                     text.substr(0, 1000));
 }
+
+// Joins the non-empty parts with one blank, as they are made.
+class Joiner {
+public:
+    Joiner(const char* function, const String& text) : function_(function), text_(text) {}
+    void add(const String& part) {
+        if (part.empty()) return;
+        checkResultLength(result_.size() + (result_.empty() ? 0 : 1) + part.size(), function_, text_);
+        if (!result_.empty()) result_ += " ";
+        result_ += part;
+    }
+    const String& result() const { return result_; }
+
+private:
+    const char* function_;
+    const String& text_;
+    String result_;
+};
 
 // Clears the JVM file context however the build ends.
 class JvmFileScope {
@@ -180,20 +200,30 @@ String LaunchScript::callFunction(const String& name, const StringList& args, co
         requireCount(args, 3, "REPLACE function requires 3 arguments.", text);
         String find = expandAt(args[0]);
         String with = expandAt(args[1]);
-        String result = args[2];
-        if (find.empty()) return result;
-        for (std::size_t pos = result.find(find); pos != NPOS; pos = result.find(find, pos + with.size())) {
-            result.replace(pos, find.size(), with);
+        const String& subject = args[2];
+        if (find.empty()) return subject;
+        // Built in one pass (a replace in place per match is quadratic); the
+        // search resumes after each match, so an inserted text is never
+        // searched again.
+        String result;
+        std::size_t from = 0;
+        for (std::size_t pos = subject.find(find); pos != NPOS; pos = subject.find(find, from)) {
+            checkResultLength(result.size() + (pos - from) + with.size(), "REPLACE", text);
+            result.append(subject.data() + from, pos - from);
+            result += with;
+            from = pos + find.size();
         }
+        checkResultLength(result.size() + (subject.size() - from), "REPLACE", text);
+        result.append(subject.data() + from, subject.size() - from);
         return result;
     }
     if (name == "RUNTIME_SYSTEMPROP") {
         requireCount(args, 0, "RUNTIME_SYSTEMPROP function takes no arguments.", text);
-        return runtimeSystemProperties();
+        return runtimeSystemProperties(text);
     }
     if (name == "RUNTIME_JAVAARGS") {
         requireCount(args, 0, "RUNTIME_JAVAARGS function takes no arguments.", text);
-        return runtimeJavaArguments();
+        return runtimeJavaArguments(text);
     }
     if (name == "SYSTEMPROP") {
         requireCount(args, 2, "SYSTEMPROP function requires 2 arguments.", text);
@@ -229,20 +259,20 @@ String LaunchScript::systemProperty(const String& name, const String& value) {
     return jvmValue("SYSTEM") + name + jvmValue("SYSTEM_SEPARATOR") + expandAt(value);
 }
 
-String LaunchScript::runtimeSystemProperties() {
-    StringList properties;
+String LaunchScript::runtimeSystemProperties(const String& text) {
+    Joiner properties("RUNTIME_SYSTEMPROP", text);
     for (const String& line : sideFileLines(".sp")) {
         std::size_t eq = line.find('=');
         if (eq == NPOS) continue;
-        properties.push_back(systemProperty(line.substr(0, eq), line.substr(eq + 1)));
+        properties.add(systemProperty(line.substr(0, eq), line.substr(eq + 1)));
     }
-    return joinNonEmpty(properties);
+    return properties.result();
 }
 
-String LaunchScript::runtimeJavaArguments() {
-    StringList arguments;
-    for (const String& line : sideFileLines(".ja")) arguments.push_back(expandAt(line));
-    return joinNonEmpty(arguments);
+String LaunchScript::runtimeJavaArguments(const String& text) {
+    Joiner arguments("RUNTIME_JAVAARGS", text);
+    for (const String& line : sideFileLines(".ja")) arguments.add(expandAt(line));
+    return arguments.result();
 }
 
 String LaunchScript::classPath(const StringList& args, const String& text) {

@@ -67,8 +67,8 @@ private:
     String callFunction(const String& name, const StringList& args, const String& text);
     String systemProperty(const String& name, const String& value);
     String classPath(const StringList& args, const String& text);
-    String runtimeSystemProperties();
-    String runtimeJavaArguments();
+    String runtimeSystemProperties(const String& text);
+    String runtimeJavaArguments(const String& text);
 
     String command_;
     bool captureOutput_ = true;

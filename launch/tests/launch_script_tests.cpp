@@ -209,6 +209,33 @@ TEST_F(LaunchScriptTest, Functions) {
     EXPECT_EQ(env.applicationArchiveRequests, (StringList{"", "data.jar"}));
 }
 
+// Each result stays within the expansion's bound while it is made: a large
+// tag value inserted at every match or on every side-file line would
+// otherwise be built in full first (gigabytes from a few lines of script).
+TEST_F(LaunchScriptTest, FunctionResultsAreBounded) {
+    const std::size_t half = ReferenceExpander::maxExpandedLength / 2 + 1;
+    jvm.setValue("HALF", String(half, 'b'));
+    env.files["C:\\apps\\demo.ja"] = "@HALF@\n@HALF@\n";
+    env.files["C:\\apps\\demo.sp"] = "a=@HALF@\nb=@HALF@\n";
+    const Row rows[] = {
+        {"%REPLACE%(\"a\",\"@HALF@\",\"xaax\")", "REPLACE function result exceeds 1048576 characters."},
+        {"%RUNTIME_JAVAARGS%()", "RUNTIME_JAVAARGS function result exceeds 1048576 characters."},
+        {"%RUNTIME_SYSTEMPROP%()", "RUNTIME_SYSTEMPROP function result exceeds 1048576 characters."},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(buildError(row.command), String("Launch script error: ") + row.expected) << row.command;
+    }
+    // Up to the bound they are built as before.
+    EXPECT_EQ(build("%REPLACE%(\"a\",\"@HALF@\",\"xax\")"), "x" + String(half, 'b') + "x");
+    env.files["C:\\apps\\demo.ja"] = "@HALF@\n";
+    EXPECT_EQ(build("%RUNTIME_JAVAARGS%()").size(), half);
+    // Many matches in a long text: every one is replaced.
+    String many(200000, 'a');
+    String result = build("%REPLACE%(\"a\",\"bc\",\"" + many + "\")");
+    EXPECT_EQ(result.size(), 400000u);
+    EXPECT_EQ(result.find_first_not_of("bc"), NPOS);
+}
+
 TEST_F(LaunchScriptTest, SystemPropertyWithoutSystemTags) {
     jvm.removeTag("SYSTEM");
     jvm.removeTag("SYSTEM_SEPARATOR");
