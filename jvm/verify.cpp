@@ -1,5 +1,6 @@
 #include "jvm/verify.h"
 
+#include "launch/child_process.h"
 #include "launch/launch_script.h"
 #include "launcher/log.h"
 #include "text/text.h"
@@ -19,6 +20,10 @@ bool enclosedInQuotes(const String& text) {
 // search over many homes moves the bar by what each candidate cost.
 constexpr int MISSING_EXE_STEPS = 2;
 constexpr int VERIFY_RUN_STEPS = 6;
+// A verify run prints a few lines and ends; even a cold JVM on a slow
+// machine does that within seconds. One that has not ended after this long
+// never will, and would otherwise hold the launcher for good.
+constexpr unsigned long VERIFY_TIME_LIMIT_MS = 120000;
 
 }  // namespace
 
@@ -104,7 +109,16 @@ bool runVerify(JvmFile& jvm, const String& home, const String& verifyClasspath,
     const String command = buildVerifyCommand(jvm, home, verifyClasspath, verifyClassName, required);
 
     LaunchScript script(command, true, false);
-    script.execute(jvm, nullptr, false);
+    {
+        ChildWaitLimit limit(VERIFY_TIME_LIMIT_MS, true);
+        try {
+            script.execute(jvm, nullptr, false);
+        } catch (const ChildStopped& stopped) {
+            writeLog("The verify run was stopped: " + stopped.message() + ".", LOG_WARNING);
+            stepProgress(VERIFY_RUN_STEPS);
+            return false;
+        }
+    }
     const bool result = checkVerifyOutput(script.standardOutput(), required);
     stepProgress(VERIFY_RUN_STEPS);
     return result;

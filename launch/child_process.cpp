@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "launcher/settings.h"
+#include "text/text.h"
 #include "ui/handles.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
@@ -43,6 +45,19 @@ constexpr DWORD BLOCK_SIZE = 4096;
 // Waiting only when both pipes were empty keeps a busy child's output flowing
 // while an idle one costs at most this much latency per pass.
 constexpr DWORD IDLE_WAIT_MS = 50;
+
+// Ends the child when the limit in force says so. The pipes are not read
+// further: what a stopped child printed is not trusted.
+void stopIfOverLimit(const ChildWaitLimit& limit, HANDLE process, DWORD started) {
+    const bool cancelled = limit.endOnCancel && cancelRequested;
+    // Tick differences stay right across the counter's wrap.
+    const bool late = ::GetTickCount() - started >= limit.milliseconds;
+    if (!cancelled && !late) return;
+    ::TerminateProcess(process, 1);
+    ::WaitForSingleObject(process, 5000);
+    throw ChildStopped(cancelled ? "the user cancelled"
+                                  : "it did not end within " + toDecimal(static_cast<std::int32_t>(limit.milliseconds / 1000)) + " seconds");
+}
 
 }  // namespace
 
@@ -120,6 +135,8 @@ bool ChildProcess::startCaptured(bool showConsole) {
     String& output = outputTarget_ ? *outputTarget_ : discarded;
     String& error = errorTarget_ ? *errorTarget_ : discarded;
 
+    const ChildWaitLimit* limit = ChildWaitLimit::current();
+    const DWORD started = ::GetTickCount();
     std::size_t outCount = 0;
     std::size_t errCount = 0;
     bool ended = false;
@@ -132,6 +149,7 @@ bool ChildProcess::startCaptured(bool showConsole) {
         outCount = readPipe(outRead.get(), output);
         errCount = readPipe(errRead.get(), error);
         discarded.clear();
+        if (!ended && limit) stopIfOverLimit(*limit, process.get(), started);
     }
     // What the child wrote just before it ended may still be in the pipes.
     while (outCount != 0 || errCount != 0) {

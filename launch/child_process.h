@@ -8,6 +8,40 @@
 
 #include "text/string.h"
 
+// Raised when a captured child was stopped by the ChildWaitLimit in force.
+class ChildStopped : public LauncherException {
+public:
+    using LauncherException::LauncherException;
+};
+
+// While one exists on a thread, a captured child waited for there is ended
+// (and ChildStopped raised) once it has run longer than `milliseconds` or,
+// with endOnCancel, once the user has cancelled. Only for children whose end
+// the launcher may decide, such as a verify run: a JVM that never ends must
+// not hold the launcher for ever. Limits nest; the innermost holds.
+class ChildWaitLimit {
+public:
+    ChildWaitLimit(unsigned long milliseconds, bool endOnCancel)
+        : milliseconds(milliseconds), endOnCancel(endOnCancel), previous_(slot()) {
+        slot() = this;
+    }
+    ~ChildWaitLimit() { slot() = previous_; }
+    ChildWaitLimit(const ChildWaitLimit&) = delete;
+    ChildWaitLimit& operator=(const ChildWaitLimit&) = delete;
+
+    static const ChildWaitLimit* current() { return slot(); }
+
+    const unsigned long milliseconds;
+    const bool endOnCancel;
+
+private:
+    static const ChildWaitLimit*& slot() {
+        thread_local const ChildWaitLimit* innermost = nullptr;
+        return innermost;
+    }
+    const ChildWaitLimit* previous_;
+};
+
 // One child for the duration of one runProcess call.
 class ChildProcess {
 public:

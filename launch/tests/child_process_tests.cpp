@@ -155,6 +155,61 @@ TEST_F(ChildProcessTest, ProgressErrorsPassThroughUnchanged) {
     }
 }
 
+// A child that runs on past the limit in force, or past the user's cancel
+// when the limit says so, is ended; one that ends in time is untouched; with
+// no limit in force nothing changes.
+TEST_F(ChildProcessTest, AWaitLimitEndsAChildThatRunsOn) {
+    struct LimitCase {
+        unsigned long milliseconds;
+        bool endOnCancel;
+        bool cancelled;
+        const char* arguments;
+        const char* stoppedBecause;  // null: runs to its end
+        const char* expectedOutput;
+    };
+    const LimitCase cases[] = {
+        {1000, false, false, "late 600000 never", "it did not end within 1 seconds", ""},
+        {600000, true, true, "late 600000 never", "the user cancelled", ""},
+        // Without endOnCancel a cancel does not end the child.
+        {600000, false, true, "late 200 done", nullptr, "done"},
+        {600000, true, false, "late 200 done", nullptr, "done"},
+    };
+    for (const LimitCase& c : cases) {
+        cancelRequested = c.cancelled;
+        const DWORD started = GetTickCount();
+        String output, error, stopped;
+        {
+            ChildWaitLimit limit(c.milliseconds, c.endOnCancel);
+            EXPECT_EQ(&limit, ChildWaitLimit::current());
+            try {
+                runProcess(helperCommand(c.arguments), "", false, true, true, &output, &error);
+            } catch (const ChildStopped& e) {
+                stopped = e.message();
+            }
+        }
+        cancelRequested = false;
+        EXPECT_EQ(nullptr, ChildWaitLimit::current());
+        EXPECT_EQ(c.stoppedBecause ? c.stoppedBecause : "", stopped) << c.arguments;
+        EXPECT_EQ(c.expectedOutput, output) << c.arguments;
+        // A hang bound, not a timing check: the ten-minute child was not waited out.
+        EXPECT_LT(GetTickCount() - started, 300000u) << c.arguments;
+    }
+}
+
+TEST_F(ChildProcessTest, TheInnermostWaitLimitHolds) {
+    ChildWaitLimit outer(600000, false);
+    {
+        ChildWaitLimit inner(500, false);
+        String output;
+        EXPECT_THROW(runProcess(helperCommand("late 600000 never"), "", false, true, true, &output, nullptr),
+                     ChildStopped);
+    }
+    EXPECT_EQ(&outer, ChildWaitLimit::current());
+    String output;
+    runProcess(helperCommand("late 100 done"), "", false, true, true, &output, nullptr);
+    EXPECT_EQ("done", output);
+}
+
 TEST_F(ChildProcessTest, ReadPipeTakesOneBlockAtATime) {
     struct Case {
         const char* name;

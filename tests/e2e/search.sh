@@ -250,6 +250,13 @@ ACTION: $action
   [ "$out" = 0 ] || fail "cancelled SEARCH: output [$out] log: $(log_text run.log)"
   [ "$(verified 'K:\cancel\bin\cancel.exe')" = 1 ] || fail "cancel candidate not verified: $(log_text run.log)"
   log_text run.log | grep -q '^Verifying JVM at .*java\.exe' && fail "verified after the cancel: $(log_text run.log)"
+  # The same, but the candidate's verify run never ends: the cancel stops it,
+  # and the launcher ends (run's timeout is the hang bound).
+  MG_CANCEL_JAVA_HANG=1 walk_run SEARCH cancel.jvm walk.jvm
+  [ "$out" = 0 ] || fail "cancelled hung SEARCH: output [$out] log: $(log_text run.log)"
+  log_text run.log | grep -q 'The verify run was stopped: the user cancelled\.$' ||
+    fail "hung verify run not stopped: $(log_text run.log)"
+  log_text run.log | grep -q '^Verifying JVM at .*java\.exe' && fail "verified after the cancel (hung): $(log_text run.log)"
   ;;
 *)
   fail "unknown case $case_name"

@@ -2,12 +2,14 @@
 // started by the launcher to verify a candidate home, it closes the
 // launcher's progress dialog (as the user's Cancel does), waits until the
 // dialog has handled that, and exits without printing anything, so that the
-// candidate fails verification.
+// candidate fails verification. With MG_CANCEL_JAVA_HANG set it then never
+// ends, as a hung JVM would not.
 // Exit status 0 when it reached the dialog, 3 when it found none.
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -67,5 +69,6 @@ int main() {
     DWORD_PTR result = 0;
     // Sent, not posted: when this returns, the launcher has seen the request.
     ::SendMessageTimeoutA(search.dialog, WM_CLOSE, 0, 0, SMTO_NORMAL, 60000, &result);
+    if (std::getenv("MG_CANCEL_JAVA_HANG")) ::Sleep(INFINITE);
     return 0;
 }
