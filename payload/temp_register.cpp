@@ -87,14 +87,29 @@ bool namesDevice(const String& name) {
 
 }  // namespace
 
-void checkEntryName(const String& name) {
+EntryNameFault entryNameFault(const String& name) {
     // A name of dots and blanks only ("", ".", "..", ".. ") is the directory
     // itself or its parent once Windows drops trailing dots and blanks.
-    bool unsafe = name.find_first_of("\\/:") != String::npos ||
-                  name.find_first_not_of(". ") == String::npos;
-    if (unsafe)
-        throw LauncherException("Refusing to extract the embedded file \"" + name +
-                                "\": its name must not hold a path, a drive or \"..\".");
-    if (namesDevice(name))
-        throw LauncherException("Refusing to extract the embedded file \"" + name + "\": its name is a device's.");
+    if (name.find_first_of("\\/:") != String::npos || name.find_first_not_of(". ") == String::npos)
+        return EntryNameFault::path;
+    if (namesDevice(name)) return EntryNameFault::device;
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || String("<>\"|?*").find(c) != String::npos)
+            return EntryNameFault::character;
+    }
+    return EntryNameFault::none;
+}
+
+void checkEntryName(const String& name) {
+    const String refusal = "Refusing to extract the embedded file \"" + name + "\": ";
+    switch (entryNameFault(name)) {
+    case EntryNameFault::none:
+        return;
+    case EntryNameFault::path:
+        throw LauncherException(refusal + "its name must not hold a path, a drive or \"..\".");
+    case EntryNameFault::device:
+        throw LauncherException(refusal + "its name is a device's.");
+    case EntryNameFault::character:
+        throw LauncherException(refusal + "its name holds a control character or one of < > \" | ? *.");
+    }
 }

@@ -42,8 +42,15 @@ String freeSpaceRoot(const String& dir);
 bool roomForBytes(std::int32_t byteCount, std::uint32_t sectorsPerCluster,
                   std::uint32_t bytesPerSector, std::uint32_t freeClusters);
 
+// Why a name cannot be an extracted file's name in its directory.
+enum class EntryNameFault {
+    none,
+    path,       // a path separator, a drive or stream colon, or only dots and blanks
+    device,     // CON, NUL, COM1 ... with any extension: Windows opens the device
+    character,  // a control byte or one of < > " | ? *, which Windows refuses
+};
+EntryNameFault entryNameFault(const String& name);
+
 // Refuses an entry name that would place the extracted file outside the
-// target directory (or name no file at all): a path separator, a drive or
-// stream colon, "..", or nothing but dots and blanks; or that Windows opens
-// as a device (CON, NUL, COM1, ... with any extension).
+// target directory, or that no file can have: see entryNameFault.
 void checkEntryName(const String& name);

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "payload/index_format.h"
+#include "payload/temp_register.h"
 
 namespace fs = std::filesystem;
 
@@ -81,7 +82,15 @@ std::string entryNameProblem(const String& name) {
     if (name.find_first_of("/\\") != String::npos) return "holds a path separator";
     if (name.find(':') != String::npos) return "holds a drive or stream colon";
     if (name.find_first_not_of(". ") == String::npos) return "names no file";
-    return std::string();
+    // The launcher refuses to extract these too.
+    switch (entryNameFault(name)) {
+    case EntryNameFault::device:
+        return "is a device's name (CON, NUL, COM1, ...)";
+    case EntryNameFault::character:
+        return "holds a control character or one of < > \" | ? *";
+    default:
+        return std::string();
+    }
 }
 
 PackRequest parseBuildArguments(const std::vector<std::string>& args) {

@@ -142,6 +142,13 @@ TEST(CheckEntryName, RefusesNamesThatLeaveTheDirectory) {
         {"COM0", true},
         {"nullify.exe", true},
         {"a.nul", true},
+        // Characters no Windows file name may hold.
+        {"a\x01b.jar", false},
+        {"tab\there.jar", false},
+        {"a<b.jar", false},
+        {"a|b.jar", false},
+        {"star*.jar", false},
+        {"caf\xe9.jar", true},
     };
     for (const Row& r : rows) {
         bool accepted = true;

@@ -93,6 +93,11 @@ TEST(PackNames, EntryNameRules) {
         {".", "names no file"},
         {"", "names no file"},
         {". .", "names no file"},
+        {"NUL", "is a device's name (CON, NUL, COM1, ...)"},
+        {"com1.jar", "is a device's name (CON, NUL, COM1, ...)"},
+        {"a\tb.jar", "holds a control character or one of < > \" | ? *"},
+        {"what?.jar", "holds a control character or one of < > \" | ? *"},
+        {"a\"b.jar", "holds a control character or one of < > \" | ? *"},
     };
     for (const auto& r : rows) EXPECT_EQ(entryNameProblem(r.name), r.problem) << r.name.substr(0, 20);
     EXPECT_EQ(baseName("a/b\\c.jar"), "c.jar");
