@@ -18,7 +18,7 @@ namespace {
 class FakeTempFiles : public TempFileMaker {
 public:
     String createTempFile() override {
-        String path = String(::testing::TempDir()) + "mg_ops_copy" + std::to_string(++count) + ".jvm";
+        String path = String(::testing::TempDir()) + "mg_ops_copy" + String(std::to_string(++count)) + ".jvm";
         created.push_back(path);
         return path;
     }

@@ -209,7 +209,9 @@ TEST_F(LaunchOpsTest, InstallJvmModes) {
         }
         // Mode 0 hides the window; the others show it while preparing.
         EXPECT_EQ(called("showWindow()"), row.mode != 0);
-        if (row.mode == 0) EXPECT_TRUE(called("hideAfter(0)"));
+        if (row.mode == 0) {
+            EXPECT_TRUE(called("hideAfter(0)"));
+        }
         EXPECT_EQ(called("setStatus(4)"), row.mode != 0);
     }
 }
