@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# One end-to-end case of the vendor's guide under Wine.
+# Usage: guide.sh CASE MGLAUNCHER MGPACK RUNNER INSTALLER SOURCE_DIR HOST_BUILD
+#   (WINEPREFIX set). The jvmhome fixture gives J:\jdk17 (java.exe bridge).
+#   find     the guide's files and its mgpack commands, run as its section
+#            "Try it" says, with -mg:javahome and arguments for the application
+#   install  the same launcher packed with the sample's install.txt
+# Every run passes -mg:silent first: a message box would wait for ever.
+set -u
+case_name=$1 launcher=$2 mgpack_exe=$3 runner=$4 installer=$5 src=$6 host=$7
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
+e2e_workdir "mgtest-guide-$case_name"
+guide=$src/docs/vendor-guide.md
+cp "$launcher" mglauncher.exe
+cp "$installer" setup.exe
+cp "$src"/examples/sample/{instructions.txt,launch.txt,sample.jvm} .
+cp "$host/java/verify.jar" "$host/examples/sample.jar" .
+mkdir tmp
+
+# block N LANGUAGE: the Nth fenced block of that language in the guide.
+block() {
+  awk -v n="$1" -v lang="$2" '
+    $0 == "```" lang { inside = 1; count++; next }
+    $0 == "```" { inside = 0; next }
+    inside && count == n { print }' "$guide"
+}
+# The guide shows the sample's files as they are.
+[ "$(block 1 text)" = "$(tr -d '\r' < instructions.txt)" ] || fail "the guide's program is not examples/sample/instructions.txt"
+[ "$(block 3 text)" = "$(tr -d '\r' < launch.txt)" ] || fail "the guide's launch script is not examples/sample/launch.txt"
+
+[ $case_name = install ] && cp "$src/examples/sample/install.txt" instructions.txt
+# The guide's mgpack commands, as written: the second sh block.
+mgpack() { wine "$mgpack_exe" "$@" 2>&1 | tr -d '\r'; }
+commands=$(block 2 sh)
+case $commands in *"mgpack build "*"mgpack list sample.exe"*) ;; *) fail "no mgpack commands in the guide: $commands" ;; esac
+listing=$(eval "$commands")
+[ -f sample.exe ] || fail "the guide's commands made no sample.exe: $listing"
+for name in instructions.txt launch.txt sample.jvm verify.jar setup.exe sample.jar; do
+  printf '%s\n' "$listing" | grep -q " $name\$" || fail "mgpack list shows no $name: $listing"
+done
+
+run() {  # ARGUMENT-TEXT: sample.exe -mg:silent -mg:log run.log -mg:tempdir tmp ARGUMENT-TEXT
+  rm -f run.log
+  out=$(timeout 300 wine "$runner" "$work_win\\sample.exe" raw \
+        "-mg:silent -mg:log $work_win\\run.log -mg:tempdir $work_win\\tmp $1" 2>&1 | tr -d '\r')
+  printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "sample.exe: $out; log: $(log_text run.log)"
+}
+ran() {  # the sample's line with the arguments of "Try it"
+  log_text run.log | grep -q '^Marrowgate sample running on Java 17.* with 2 arguments \[--open\] \[report.txt\]$'
+}
+
+case $case_name in
+find)
+  run '-mg:javahome J:\jdk17 --open report.txt'
+  log_text run.log | grep -qxF 'Found matching JVM at J:\jdk17' || fail "the home was not found: $(log_text run.log)"
+  ran || fail "the application did not run as the guide says: $(log_text run.log)"
+  ;;
+install)
+  export MG_INSTALLER_SOURCE='J:\jdk17'
+  run '--open report.txt'
+  ran || fail "the installed JVM did not run the application: $(log_text run.log)"
+  ;;
+*) fail "unknown case $case_name" ;;
+esac
+# The guide's promise: nothing the launcher made is left.
+[ -z "$(ls -A tmp)" ] || fail "left in the temporary folder: $(ls -A tmp)"
+e2e_finish "guide $case_name"
