@@ -17,3 +17,14 @@ foreach(case install-launch install-action install-silent-choose no-installer em
   set_tests_properties(e2e.launchops.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
 endforeach()
+
+# The vendor's guide (docs/vendor-guide.md) as written: its program and launch
+# script are the sample's files, its mgpack commands are run from the guide's
+# text, and the launcher they make runs the sample application.
+foreach(case find install)
+  add_test(NAME e2e.guide.${case}
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/guide.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
+            $<TARGET_FILE:foundation_runner> $<TARGET_FILE:launchops_installer> ${MG_SOURCE_DIR} ${MG_HOST_BUILD})
+  set_tests_properties(e2e.guide.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
+    FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
+endforeach()
