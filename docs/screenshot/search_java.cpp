@@ -63,7 +63,8 @@ void waitForShot() {
 int main() {
     waitForShot();
     DWORD written = 0;
-    // The verify class's answer: the magic number, then java.specification.version.
+    // The verify class's answer: its magic number, then the value of the one
+    // property the sample's JVM file asks for, as a Java 17 gives it.
     const char answer[] = "1739021872\r\n17\r\n";
     ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), answer, sizeof answer - 1, &written, nullptr);
     return 0;
