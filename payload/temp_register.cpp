@@ -1,6 +1,7 @@
 #include "payload/temp_register.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 void TempRegister::add(const String& path) {
@@ -88,13 +89,16 @@ bool namesDevice(const String& name) {
 }  // namespace
 
 EntryNameFault entryNameFault(const String& name) {
+    if (name.find_first_of("\\/") != String::npos) return EntryNameFault::separator;
+    if (name.find(':') != String::npos) return EntryNameFault::colon;
     // A name of dots and blanks only ("", ".", "..", ".. ") is the directory
     // itself or its parent once Windows drops trailing dots and blanks.
-    if (name.find_first_of("\\/:") != String::npos || name.find_first_not_of(". ") == String::npos)
-        return EntryNameFault::path;
+    if (name.find_first_not_of(". ") == String::npos) return EntryNameFault::noFile;
     if (namesDevice(name)) return EntryNameFault::device;
+    // A NUL byte is caught as a control byte before strchr, which would
+    // match it with the list's terminator.
     for (char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || String("<>\"|?*").find(c) != String::npos)
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("<>\"|?*", c) != nullptr)
             return EntryNameFault::character;
     }
     return EntryNameFault::none;
@@ -105,7 +109,9 @@ void checkEntryName(const String& name) {
     switch (entryNameFault(name)) {
     case EntryNameFault::none:
         return;
-    case EntryNameFault::path:
+    case EntryNameFault::separator:
+    case EntryNameFault::colon:
+    case EntryNameFault::noFile:
         throw LauncherException(refusal + "its name must not hold a path, a drive or \"..\".");
     case EntryNameFault::device:
         throw LauncherException(refusal + "its name is a device's.");

@@ -45,7 +45,9 @@ bool roomForBytes(std::int32_t byteCount, std::uint32_t sectorsPerCluster,
 // Why a name cannot be an extracted file's name in its directory.
 enum class EntryNameFault {
     none,
-    path,       // a path separator, a drive or stream colon, or only dots and blanks
+    separator,  // a path separator (slash or backslash)
+    colon,      // a drive or a stream
+    noFile,     // only dots and blanks: the directory itself or its parent
     device,     // CON, NUL, COM1 ... with any extension: Windows opens the device
     character,  // a control byte or one of < > " | ? *, which Windows refuses
 };

@@ -79,11 +79,14 @@ String baseName(const String& path) {
 std::string entryNameProblem(const String& name) {
     if (name.size() >= 65536) return "is 65,536 bytes or longer";
     if (name.find('\n') != String::npos) return "holds a line feed";
-    if (name.find_first_of("/\\") != String::npos) return "holds a path separator";
-    if (name.find(':') != String::npos) return "holds a drive or stream colon";
-    if (name.find_first_not_of(". ") == String::npos) return "names no file";
-    // The launcher refuses to extract these too.
+    // The launcher refuses to extract all of these.
     switch (entryNameFault(name)) {
+    case EntryNameFault::separator:
+        return "holds a path separator";
+    case EntryNameFault::colon:
+        return "holds a drive or stream colon";
+    case EntryNameFault::noFile:
+        return "names no file";
     case EntryNameFault::device:
         return "is a device's name (CON, NUL, COM1, ...)";
     case EntryNameFault::character:
