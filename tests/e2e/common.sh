@@ -6,6 +6,10 @@
 #   log_text FILE      a text file of the launcher without its CRs
 #   wait_for SECONDS COMMAND...  true once COMMAND succeeds, polling; the
 #                      bound only keeps a broken run from hanging
+#   e2e_run EXE [ARGUMENT-TEXT]  runs EXE of the work folder through $runner
+#                      (foundation_runner.exe) with -mg:silent, the log run.log
+#                      and the temporary root tmp; its report in $out; exit
+#                      code 0 and no message box required
 : "${WINEPREFIX:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 failures=0
@@ -26,6 +30,14 @@ wait_for() {
     [ $SECONDS -lt $end ] || return 1
     sleep 0.2
   done
+}
+
+e2e_run() {
+  rm -f run.log
+  out=$(timeout 300 wine "$runner" "$work_win\\$1" raw \
+        "-mg:silent -mg:log $work_win\\run.log -mg:tempdir $work_win\\tmp ${2:-}" 2>&1 | tr -d '\r')
+  printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "$1: $out; log: $(log_text run.log)"
+  printf '%s\n' "$out" | grep -q '^message: ' && fail "$1 showed a message box: $out"
 }
 
 e2e_finish() {

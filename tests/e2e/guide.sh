@@ -40,25 +40,19 @@ for name in instructions.txt launch.txt sample.jvm verify.jar setup.exe sample.j
   printf '%s\n' "$listing" | grep -q " $name\$" || fail "mgpack list shows no $name: $listing"
 done
 
-run() {  # ARGUMENT-TEXT: sample.exe -mg:silent -mg:log run.log -mg:tempdir tmp ARGUMENT-TEXT
-  rm -f run.log
-  out=$(timeout 300 wine "$runner" "$work_win\\sample.exe" raw \
-        "-mg:silent -mg:log $work_win\\run.log -mg:tempdir $work_win\\tmp $1" 2>&1 | tr -d '\r')
-  printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "sample.exe: $out; log: $(log_text run.log)"
-}
 ran() {  # the sample's line with the arguments of "Try it"
   log_text run.log | grep -q '^Marrowgate sample running on Java 17.* with 2 arguments \[--open\] \[report.txt\]$'
 }
 
 case $case_name in
 find)
-  run '-mg:javahome J:\jdk17 --open report.txt'
+  e2e_run sample.exe '-mg:javahome J:\jdk17 --open report.txt'
   log_text run.log | grep -qxF 'Found matching JVM at J:\jdk17' || fail "the home was not found: $(log_text run.log)"
   ran || fail "the application did not run as the guide says: $(log_text run.log)"
   ;;
 install)
   export MG_INSTALLER_SOURCE='J:\jdk17'
-  run '--open report.txt'
+  e2e_run sample.exe '--open report.txt'
   ran || fail "the installed JVM did not run the application: $(log_text run.log)"
   ;;
 *) fail "unknown case $case_name" ;;

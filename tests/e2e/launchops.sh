@@ -25,15 +25,6 @@ build() {
   pack build --stub mglauncher.exe -o "$output" --file instructions "$output.txt" "$@" > pack.out ||
     fail "mgpack $output: $(cat pack.out)"
 }
-# run EXE [ARGUMENT-TEXT]: "EXE" -mg:silent -mg:log run.log -mg:tempdir tmp
-# ARGUMENT-TEXT; the runner's report in $out; the exit code must be 0.
-run() {
-  rm -f run.log
-  out=$(timeout 300 wine "$runner" "$work_win\\$1" raw \
-        "-mg:silent -mg:log $work_win\\run.log -mg:tempdir $work_win\\tmp ${2:-}" 2>&1 | tr -d '\r')
-  printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "$1: $out; log: $(log_text run.log)"
-  printf '%s\n' "$out" | grep -q '^message: ' && fail "$1 showed a message box: $out"
-}
 logged() { log_text run.log | grep -qxF -- "$1"; }
 tmp_empty() { [ -z "$(ls -A "$work_unix/tmp")" ]; }
 # Statements that show in the log which way a JMP0 on N1 went.
@@ -62,7 +53,7 @@ install-launch)
   JMP0 @N1@ DONE
   LAUNCH @S1@ 0
   :DONE" --file launch-script launch.txt --file jvm-installer setup.exe
-  run install.exe 'hello "two words"'
+  e2e_run install.exe 'hello "two words"'
   command=$(log_text run.log | sed -n 's/^Executing launch script command: //p')
   home=$(printf '%s' "$command" | sed -n 's/^"\([^"]*\)\\bin\\java\.exe" .*/\1/p')
   case $home in
@@ -101,7 +92,7 @@ install-silent-choose)
   # installer and ends with N1 = 0.
   build choose.exe "  INSTALL_JVM 2
 $N1_MARKERS" --file launch-script launch.txt --file jvm-installer setup.exe
-  run choose.exe
+  e2e_run choose.exe
   logged "$(marker E2E_N1_ZERO 5)" || fail "N1 is not 0: $(log_text run.log)"
   log_text run.log | grep -q 'Executing\|Invalid bundled JVM' && fail "something ran: $(log_text run.log)"
   tmp_empty || fail "temporary items made: $(cd tmp && find .)"
@@ -111,7 +102,7 @@ no-installer)
   # A launcher that carries no installer stops the program with message 9.
   build bare.exe "  INSTALL_JVM 1
 $N1_MARKERS" --file launch-script launch.txt
-  run bare.exe
+  e2e_run bare.exe
   logged 'ERROR: No JVM installer was included in the launcher.' ||
     fail "no message 9: $(log_text run.log)"
   log_text run.log | grep -q 'E2E_N1' && fail "the program went on: $(log_text run.log)"
@@ -125,7 +116,7 @@ embedded-launcher)
     > direct.jvm
   build inner.exe "  LAUNCH $work_win\\direct.jvm 0" --file launch-script launch.txt
   build outer.exe '  EXECUTE_LAUNCHER 1' --file embedded-launcher inner.exe --name second.exe
-  run outer.exe 'one "two words"'
+  e2e_run outer.exe 'one "two words"'
   wait_for 120 logged 'arg.1=two words' || fail "the second launcher did not run the application: $(log_text run.log)"
   logged 'args=2' && logged 'arg.0=one' || fail "arguments: $(log_text run.log)"
   log_text run.log | grep -q '^ERROR: ' && fail "errors logged: $(log_text run.log | grep '^ERROR: ')"
