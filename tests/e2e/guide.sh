@@ -28,6 +28,8 @@ block() {
 # The guide shows the sample's files as they are.
 [ "$(block 1 text)" = "$(tr -d '\r' < instructions.txt)" ] || fail "the guide's program is not examples/sample/instructions.txt"
 [ "$(block 3 text)" = "$(tr -d '\r' < launch.txt)" ] || fail "the guide's launch script is not examples/sample/launch.txt"
+[ "$(block 2 text)" = "$(tr -d '\r' < "$src/docs/examples/instructions/find_then_launch.txt")" ] ||
+  fail "the guide's second program is not docs/examples/instructions/find_then_launch.txt"
 
 [ $case_name = install ] && cp "$src/examples/sample/install.txt" instructions.txt
 # The guide's mgpack commands, as written: the second sh block.
