@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "jvm/search.h"
-#include "text/string.h"
+#include "base/string.h"
 #include "ui/progress_win.h"
 
 namespace {

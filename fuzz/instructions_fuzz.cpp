@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "instructions/instructions.h"
-#include "instructions/null_operations.h"
+#include "tests/support/null_operations.h"
 #include "instructions/variables.h"
 #include "text/tagfile.h"
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "text/string.h"
+#include "base/string.h"
 
 // Where evaluation errors go. The interpreter implements it so that each
 // error carries the number of the statement being executed.

@@ -1,7 +1,7 @@
 #include "instructions/instructions.h"
 
 #include "instructions/variables.h"
-#include "launcher/log.h"
+#include "base/log.h"
 #include "text/text.h"
 
 const char* const INSTRUCTIONS_TAG = "INSTRUCTIONS";

@@ -7,7 +7,7 @@
 
 #include "instructions/expressions.h"
 #include "instructions/operations.h"
-#include "text/string.h"
+#include "base/string.h"
 #include "text/tagfile.h"
 
 // An error of a running program; the driver turns it into a LauncherException.

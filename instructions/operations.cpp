@@ -1,5 +1,5 @@
 #include "instructions/operations.h"
 
-#include "launcher/settings.h"
+#include "base/settings.h"
 
 bool Operations::cancelRequested() { return ::cancelRequested.load(); }

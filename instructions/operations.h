@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "text/string.h"
+#include "base/string.h"
 
 class Operations {
 public:

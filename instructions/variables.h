@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "text/string.h"
+#include "base/string.h"
 
 constexpr std::int32_t STRING_VARIABLE_COUNT = 10;
 constexpr std::int32_t NUMERIC_VARIABLE_COUNT = 5;

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <utility>
 
-#include "launch/reference_expander.h"
-#include "text/string.h"
+#include "text/reference_expander.h"
+#include "base/string.h"
 #include "text/tagfile.h"
 
 // A view of one JVM file. It does not own the TagFile (the launcher file or

@@ -1,6 +1,6 @@
 // Match copies on Windows go to registered temporary files of payload/.
 #include "jvm/jvm_file.h"
-#include "payload/temp.h"
+#include "system/temp.h"
 
 namespace {
 

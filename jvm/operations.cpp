@@ -1,8 +1,8 @@
 #include "jvm/operations.h"
 
 #include "instructions/variables.h"
-#include "launcher/log.h"
-#include "launcher/settings.h"
+#include "base/log.h"
+#include "base/settings.h"
 #include "text/text.h"
 #include "ui/messages.h"
 #include "ui/progress.h"

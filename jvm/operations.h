@@ -9,7 +9,7 @@
 
 #include "jvm/search.h"
 #include "payload/file_entry.h"
-#include "text/string.h"
+#include "base/string.h"
 #include "text/tagfile.h"
 
 class JvmOperationsSystem {

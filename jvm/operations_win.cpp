@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "payload/launcher_file.h"
-#include "payload/temp.h"
+#include "system/temp.h"
 
 namespace {
 

@@ -1,13 +1,11 @@
 #include "jvm/search.h"
 
-#include "launcher/log.h"
-#include "launcher/settings.h"
+#include "base/log.h"
+#include "base/settings.h"
 #include "text/text.h"
 #include "ui/progress.h"
 
 namespace {
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equalsIgnoringAsciiCase(const String& a, std::size_t from, const String& b) {
     if (a.size() - from != b.size()) return false;

@@ -11,7 +11,7 @@
 
 #include "jvm/jvm_file.h"
 #include "jvm/verify.h"
-#include "text/string.h"
+#include "base/string.h"
 #include "text/tagfile.h"
 
 class JvmSearch;

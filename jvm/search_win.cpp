@@ -4,11 +4,11 @@
 #include <cstring>
 #include <vector>
 
-#include "jvm/walker.h"
-#include "launcher/log.h"
-#include "payload/temp.h"
+#include "system/walker.h"
+#include "base/log.h"
+#include "system/temp.h"
 #include "text/text.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 #include "ui/messages.h"
 
 namespace {
@@ -41,6 +41,16 @@ bool runningUnderWow64() {
     auto isWow64Process = reinterpret_cast<IsWow64ProcessCall>(reinterpret_cast<void*>(proc));
     BOOL wow64 = FALSE;
     return isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The registry view this process does not read by default, or 0 where
+// there is only one.
+REGSAM otherRegistryView() {
+#ifdef _WIN64
+    return KEY_WOW64_32KEY;
+#else
+    return runningUnderWow64() ? KEY_WOW64_64KEY : 0;
+#endif
 }
 
 // The value named by the hint in one registry view; when the key opens but
@@ -137,10 +147,10 @@ String resolvePlatformHint(const String& hint) {
     const LONG error = readHint(root, parts, 0, home);
     if (error == ERROR_SUCCESS) return home;
     // 64-bit JVM installers write the 64-bit view, which a 32-bit program
-    // does not see by default.
-    if (runningUnderWow64()) {
-        String home64;
-        if (readHint(root, parts, KEY_WOW64_64KEY, home64) == ERROR_SUCCESS) return home64;
+    // does not see by default (and a 64-bit build, the 32-bit one).
+    if (const REGSAM other = otherRegistryView()) {
+        String otherHome;
+        if (readHint(root, parts, other, otherHome) == ERROR_SUCCESS) return otherHome;
     }
     logInvalidHint(systemErrorText(static_cast<unsigned long>(error)));
     return String();

@@ -1,8 +1,7 @@
 #include "jvm/verify.h"
 
-#include "launch/child_process.h"
-#include "launch/launch_script.h"
-#include "launcher/log.h"
+#include "base/log.h"
+#include "system/child_process.h"
 #include "text/text.h"
 #include "ui/progress.h"
 
@@ -25,7 +24,11 @@ constexpr int VERIFY_RUN_STEPS = 6;
 // never will, and would otherwise hold the launcher for good.
 constexpr unsigned long VERIFY_TIME_LIMIT_MS = 120000;
 
+VerifyRunner* verifyRunner = nullptr;
+
 }  // namespace
+
+void setVerifyRunner(VerifyRunner* runner) { verifyRunner = runner; }
 
 void VerifyClass::set(const String& classpath, const String& className) {
     classpath_ = classpath;
@@ -108,18 +111,19 @@ bool runVerify(JvmFile& jvm, const String& home, const String& verifyClasspath,
     std::vector<RequiredProperty> required;
     const String command = buildVerifyCommand(jvm, home, verifyClasspath, verifyClassName, required);
 
-    LaunchScript script(command, true, false);
+    if (verifyRunner == nullptr) throw LauncherException("No verify runner is wired.");
+    String output;
     {
         ChildWaitLimit limit(VERIFY_TIME_LIMIT_MS, true);
         try {
-            script.execute(jvm, nullptr, false);
+            output = verifyRunner->run(jvm, command);
         } catch (const ChildStopped& stopped) {
             writeLog("The verify run was stopped: " + stopped.message() + ".", LOG_WARNING);
             stepProgress(VERIFY_RUN_STEPS);
             return false;
         }
     }
-    const bool result = checkVerifyOutput(script.standardOutput(), required);
+    const bool result = checkVerifyOutput(output, required);
     stepProgress(VERIFY_RUN_STEPS);
     return result;
 }

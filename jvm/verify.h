@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "jvm/jvm_file.h"
-#include "text/string.h"
+#include "base/string.h"
 
 // The first line the verify class prints.
 extern const char* const VERIFY_MAGIC;
@@ -26,6 +26,18 @@ public:
     // when the launcher carries none.
     virtual String extractVerifyArchives() = 0;
 };
+
+// Expands a verify command for a JVM file and runs it with its output
+// captured. The launch script machinery does that, a layer above this one:
+// the launcher wires it with setVerifyRunner, tests may pass a fake.
+class VerifyRunner {
+public:
+    virtual ~VerifyRunner() = default;
+    // What the run printed on standard output. ChildStopped when the run
+    // was ended early.
+    virtual String run(JvmFile& jvm, const String& command) = 0;
+};
+void setVerifyRunner(VerifyRunner* runner);
 
 #ifdef _WIN32
 // The launcher's own: the file system and the process-wide launcher file.

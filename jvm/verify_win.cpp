@@ -2,7 +2,7 @@
 
 #include "payload/extract.h"
 #include "payload/launcher_file.h"
-#include "payload/temp.h"
+#include "system/temp.h"
 
 namespace {
 

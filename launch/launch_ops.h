@@ -8,7 +8,7 @@
 
 #include "launch/launch_script.h"
 #include "payload/file_entry.h"
-#include "text/string.h"
+#include "base/string.h"
 
 class LaunchOpsSystem {
 public:

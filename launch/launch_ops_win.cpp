@@ -7,13 +7,13 @@
 
 #include <memory>
 
-#include "launch/child_process.h"
+#include "system/child_process.h"
 #include "launch/launch_ops.h"
 #include "payload/extract.h"
 #include "payload/launcher_file.h"
-#include "payload/temp.h"
-#include "ui/cleanup.h"
-#include "ui/handles.h"
+#include "system/temp.h"
+#include "system/cleanup.h"
+#include "base/handles.h"
 #include "ui/messages.h"
 #include "ui/progress_win.h"
 

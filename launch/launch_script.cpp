@@ -1,7 +1,7 @@
 #include "launch/launch_script.h"
 
-#include "launcher/log.h"
-#include "launcher/settings.h"
+#include "base/log.h"
+#include "base/settings.h"
 #include "text/text.h"
 
 namespace {
@@ -368,4 +368,10 @@ void LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, b
         writeLog("ErrOut:", LOG_PLAIN);
         writeLog(errorOutput_, LOG_PLAIN);
     }
+}
+
+String ScriptVerifyRunner::run(JvmFile& jvm, const String& command) {
+    LaunchScript script(command, true, false, environment_);
+    script.execute(jvm, nullptr, false);
+    return script.standardOutput();
 }

@@ -7,9 +7,10 @@
 #include <cstddef>
 
 #include "jvm/jvm_file.h"
+#include "jvm/verify.h"
 #include "launch/launch_script_env.h"
-#include "launch/reference_expander.h"
-#include "text/string.h"
+#include "text/reference_expander.h"
+#include "base/string.h"
 #include "text/tagfile.h"
 
 class LaunchScript : public ReferenceExpander {
@@ -83,4 +84,15 @@ private:
 
     LaunchEnvironment* environment_;
     bool expandingArchive_ = false;
+};
+
+// Verify runs through the launch script machinery: the command is expanded
+// as a bare launch script (no embedded class path) and run captured.
+class ScriptVerifyRunner : public VerifyRunner {
+public:
+    explicit ScriptVerifyRunner(LaunchEnvironment* environment = nullptr) : environment_(environment) {}
+    String run(JvmFile& jvm, const String& command) override;
+
+private:
+    LaunchEnvironment* environment_;
 };

@@ -4,7 +4,7 @@
 // The launcher installs the Windows implementation; tests use a fake.
 #pragma once
 
-#include "text/string.h"
+#include "base/string.h"
 
 class LaunchEnvironment {
 public:

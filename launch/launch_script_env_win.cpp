@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "launch/child_process.h"
+#include "system/child_process.h"
 #include "launch/launch_script_env.h"
 #include "payload/extract.h"
 #include "payload/launcher_file.h"
-#include "payload/temp.h"
+#include "system/temp.h"
 
 namespace {
 

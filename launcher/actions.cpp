@@ -3,34 +3,21 @@
 #include <cstdio>
 #include <memory>
 
-#include "launcher/log.h"
-#include "launcher/settings.h"
+#include "base/file_ptr.h"
+#include "base/log.h"
+#include "base/settings.h"
+#include "instructions/variables.h"
 #include "payload/launcher_file.h"
 #include "text/text.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
 
-#ifdef MG_HAVE_INSTRUCTIONS
-#include "instructions/variables.h"
-#endif
-
 const char* const LAUNCHER_VERSION = "1.56";
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 // N1 as the verify operation left it.
-std::int32_t verifyResult() {
-#ifdef MG_HAVE_INSTRUCTIONS
-    return getNumericVariable(1);
-#else
-    return 0;
-#endif
-}
+std::int32_t verifyResult() { return getNumericVariable(1); }
 
 class Driver {
 public:

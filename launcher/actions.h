@@ -1,10 +1,10 @@
 // The driver's logic: the -mg: options in order, input files and their
 // actions, then the instructions program. Portable: the work itself is asked
 // of DriverActions, which the launcher wires to the real layers
-// (launcher/actions_live.cpp) and tests replace with a recorder.
+// (launcher/wiring.cpp) and tests replace with a recorder.
 #pragma once
 
-#include "text/string.h"
+#include "base/string.h"
 #include "text/tagfile.h"
 
 class DriverActions {

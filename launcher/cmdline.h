@@ -1,7 +1,7 @@
 // Splitting the process command line into arguments.
 #pragma once
 
-#include "text/string.h"
+#include "base/string.h"
 
 struct CommandLine {
     int count = 0;

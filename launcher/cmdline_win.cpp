@@ -4,8 +4,8 @@
 #include <string>
 
 #include "launcher/cmdline.h"
-#include "launcher/settings.h"
-#include "ui/handles.h"
+#include "base/settings.h"
+#include "base/handles.h"
 
 namespace {
 String toAnsi(const wchar_t* wide) {

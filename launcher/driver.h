@@ -2,6 +2,6 @@
 // the embedded instructions program.
 #pragma once
 
-#include "text/string.h"
+#include "base/string.h"
 
 int runDriver(const StringList& args);

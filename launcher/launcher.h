@@ -2,7 +2,7 @@
 // handler that reports what ended it.
 #pragma once
 
-#include "text/string.h"
+#include "base/string.h"
 
 // Sets launcherPath, originalLauncherPath and allArgs, then runs the driver.
 // Returns 0, or 1 after an error was shown (unless silent) and logged.

@@ -6,11 +6,12 @@
 #include "launcher/cmdline.h"
 #include "launcher/dll_search_win.h"
 #include "launcher/launcher.h"
-#include "launcher/log.h"
+#include "base/log.h"
 #include "launcher/main_window.h"
-#include "launcher/settings.h"
-#include "payload/temp.h"
-#include "ui/handles.h"
+#include "base/settings.h"
+#include "system/cleanup.h"
+#include "system/temp.h"
+#include "base/handles.h"
 #include "ui/message_buffer.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
@@ -111,9 +112,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_ENDSESSION:
         // Only a session that really ends: after a cancelled shutdown the
-        // launched application still needs its files.
+        // launched application still needs its files. A batch file started
+        // now would be ended with the session, so a self-removal waits for
+        // the next start instead.
         if (wParam) {
             try {
+                setShutdownInProgress(true);
                 cleanupPass();
             } catch (...) {
             }

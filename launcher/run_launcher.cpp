@@ -3,8 +3,8 @@
 
 #include "launcher/driver.h"
 #include "launcher/launcher.h"
-#include "launcher/log.h"
-#include "launcher/settings.h"
+#include "base/log.h"
+#include "base/settings.h"
 #include "ui/progress.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // Replacements for a few pieces of the static C++ runtime, linked only into
-// mglauncher.exe to keep it small (about 90 KB less).
+// mglauncher.exe to keep it small (137 KB less once stripped: 351 KB
+// instead of 488 KB, measured with GCC 12 for i686).
 //
 // The runtime's default terminate handler prints the demangled type of an
 // escaped exception; demangling drags in the demangler and the MinGW printf
@@ -15,7 +16,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "text/string.h"
+#include "base/string.h"
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }

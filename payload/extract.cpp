@@ -7,10 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "launcher/settings.h"
+#include "base/file_ptr.h"
+#include "base/settings.h"
 #include "payload/launcher_file.h"
-#include "payload/temp.h"
-#include "payload/temp_register.h"
+#include "system/temp.h"
+#include "system/temp_register.h"
 #include "text/tagfile.h"
 #include "text/text.h"
 #include "ui/messages.h"
@@ -18,10 +19,7 @@
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using File = FilePtr;
 
 // Large enough that tens of megabytes need only a few hundred blocks (one
 // progress step each), small enough to stay below 64 KB.

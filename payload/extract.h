@@ -2,7 +2,7 @@
 #pragma once
 
 #include "payload/file_entry.h"
-#include "text/string.h"
+#include "base/string.h"
 
 // Copies entry's bytes to directory\name (an empty directory means the
 // current one) and returns that path. Checks free space first; each block is

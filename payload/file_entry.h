@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "text/string.h"
+#include "base/string.h"
 #include "text/tagfile.h"
 
 enum FileType : std::uint8_t {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "payload/file_entry.h"
-#include "text/string.h"
+#include "base/string.h"
 
 constexpr std::uint32_t LAUNCHER_MAGIC = 0xCA82CA82u;
 constexpr int TRAILER_SIZE = 8;

@@ -1,15 +1,12 @@
 #include "payload/launcher_file.h"
 
-#include "launcher/log.h"
-#include "launcher/settings.h"
+#include "base/file_ptr.h"
+#include "base/log.h"
+#include "base/settings.h"
 #include "payload/index_format.h"
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Runs build and turns its failure into context + the inner message.
 template <class F> void withContext(const char* context, F build) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "payload/file_entry.h"
-#include "text/string.h"
+#include "base/string.h"
 #include "text/tagfile.h"
 
 // What the layers above build from the loaded tag files (the instructions

@@ -29,7 +29,7 @@ say "Configuring and building in $build"
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2 --target mgpack java_bridge mg_verify_jar mg_sample_jar
 # The Windows side is configured exactly as the native build's sub-build does.
-cmake -S "$here" -B "$win" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
+cmake -S "$here" -B "$win" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$("$here/scripts/windows-arch.sh").cmake" \
   -DCMAKE_BUILD_TYPE=Release -DMG_HOST_BUILD="$build" >/dev/null
 cmake --build "$win" -j2 --target mglauncher launchops_installer
 

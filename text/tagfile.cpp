@@ -4,15 +4,12 @@
 #include <memory>
 #include <unordered_map>
 
-#include "launcher/log.h"
+#include "base/file_ptr.h"
+#include "base/log.h"
 #include "text/text.h"
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // fgetc returns EOF both at the end and on a read error; testing with a peek
 // rather than feof() keeps a failing stream from looping forever.

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "text/string.h"
+#include "base/string.h"
 
 struct Tag {
     String name;

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "text/string.h"
+#include "base/string.h"
 
 // The set trim and unquoted arguments use: space, tab, line feed, carriage return.
 extern const char* const WHITESPACE;
@@ -56,3 +56,7 @@ std::u16string toWideEscaped(const String& text);
 // Out-of-range values wrap as the conversion's assignment would.
 bool scanLong(const String& text, std::int32_t& value);
 bool scanShort(const String& text, std::int16_t& value);
+
+// Lower case for ASCII letters only: file and registry names compare without
+// regard to case, and the ANSI code page's other letters are left as they are.
+inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }

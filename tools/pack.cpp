@@ -6,17 +6,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/file_ptr.h"
 #include "payload/index_format.h"
-#include "payload/temp_register.h"
+#include "system/temp_register.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 [[noreturn]] void fail(const std::string& message) { throw PackError{message}; }
 

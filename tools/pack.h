@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "payload/file_entry.h"
-#include "text/string.h"
+#include "base/string.h"
 
 struct PackFile {
     int type = -1;

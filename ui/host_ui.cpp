@@ -4,7 +4,7 @@
 #include <cstring>
 #include <map>
 
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "text/text.h"
 #include "ui/host_ui.h"
 #include "ui/messages.h"
@@ -90,12 +90,6 @@ String formatText(const String& format, const StringList& inserts) {
     }
     return out;
 }
-
-String systemErrorText(unsigned long code) {
-    return String(std::strerror(static_cast<int>(code))) + "\r\n";
-}
-
-void throwSystemError(const char* call) { throwSystemError(call, static_cast<unsigned long>(errno)); }
 
 namespace hostui {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "text/string.h"
+#include "base/string.h"
 
 namespace hostui {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "text/string.h"
+#include "base/string.h"
 
 // The module whose string table is read; set by WinMain before any window
 // exists. Null means the executable itself.
@@ -22,8 +22,6 @@ public:
     // Throw LauncherException "Out of memory." when the formatter fails.
     void formatText(const char* format, const StringList& inserts);
     void formatString(UINT id, const StringList& inserts);
-    // The system's text for an error code; empty when it has none.
-    void systemErrorText(DWORD code);
 
     const char* text() const { return buffer_.get(); }
     String str() const { return String(buffer_.get()); }

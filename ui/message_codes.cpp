@@ -20,11 +20,3 @@ String messageText(int code) {
 String formatStringText(int id, const StringList& inserts) {
     return formatText(loadStringText(id), inserts);
 }
-
-String systemErrorMessage(const char* call, unsigned long error) {
-    return String(call) + " failed  ==>  " + systemErrorText(error);
-}
-
-void throwSystemError(const char* call, unsigned long error) {
-    throw LauncherException(systemErrorMessage(call, error));
-}

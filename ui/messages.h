@@ -1,9 +1,10 @@
 // Texts the user sees: the string table, message codes and the formatting of
-// system errors. Portable: on Windows the module's string table and
+// system errors (base/system_error.h). Portable: on Windows the module's string table and
 // FormatMessageA, on the host the English table (ui/host_ui.cpp).
 #pragma once
 
-#include "text/string.h"
+#include "base/string.h"
+#include "base/system_error.h"
 
 // Message codes name the error messages of the string table.
 enum MessageCode {
@@ -53,16 +54,3 @@ String loadStringText(int id);
 // Throws LauncherException "Out of memory." when the formatter fails.
 String formatText(const String& format, const StringList& inserts);
 String formatStringText(int id, const StringList& inserts);
-
-// The system's text for an error code (usually ending in CR LF); empty when
-// the system has none.
-String systemErrorText(unsigned long code);
-
-// "<call> failed  ==>  " followed by the system's text for the error.
-String systemErrorMessage(const char* call, unsigned long error);
-
-// The one way to report a failed system call: throws LauncherException with
-// systemErrorMessage(call, last error). Read the last error at once after the
-// failed call: anything in between may change it.
-[[noreturn]] void throwSystemError(const char* call);
-[[noreturn]] void throwSystemError(const char* call, unsigned long error);

@@ -1,7 +1,7 @@
 #include <cstring>
 #include <vector>
 
-#include "ui/handles.h"
+#include "base/handles.h"
 #include "ui/message_buffer.h"
 #include "ui/messages.h"
 
@@ -73,19 +73,6 @@ void MessageBuffer::formatString(UINT id, const StringList& inserts) {
     formatText(format.text(), inserts);
 }
 
-void MessageBuffer::systemErrorText(DWORD code) {
-    char* allocated = nullptr;
-    DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&allocated), 0, nullptr);
-    if (length == 0 || !allocated) {
-        if (allocated) ::LocalFree(allocated);
-        buffer_[0] = '\0';
-        return;
-    }
-    adopt(allocated);
-}
-
 String loadStringText(int id) {
     if (id < 0 || id > 0xFFFF) return String();
     MessageBuffer buffer;
@@ -98,11 +85,3 @@ String formatText(const String& format, const StringList& inserts) {
     buffer.formatText(format.c_str(), inserts);
     return buffer.str();
 }
-
-String systemErrorText(unsigned long code) {
-    MessageBuffer buffer;
-    buffer.systemErrorText(code);
-    return buffer.str();
-}
-
-void throwSystemError(const char* call) { throwSystemError(call, ::GetLastError()); }

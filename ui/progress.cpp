@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "text/text.h"
 #include "ui/messages.h"
 #include "ui/progress.h"

@@ -3,7 +3,7 @@
 // on the host a stand-in records the calls (ui/host_ui.h).
 #pragma once
 
-#include "text/string.h"
+#include "base/string.h"
 
 enum StatusKind {
     STATUS_INITIALIZING = 0,  // "Initializing %1!s!..."

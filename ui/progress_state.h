@@ -1,7 +1,7 @@
 // State of the status line shared by the Windows dialog and the host stand-in.
 #pragma once
 
-#include "text/string.h"
+#include "base/string.h"
 
 extern int statusStringId;  // -1: none
 extern int detailStringId;  // -1: none

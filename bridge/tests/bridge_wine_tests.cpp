@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "launch/child_process.h"
-#include "launcher/settings.h"
+#include "system/child_process.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "recording_operations.h"
+#include "tests/support/recording_operations.h"
 #include "test_support.h"
 
 namespace {

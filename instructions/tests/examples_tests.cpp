@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "recording_operations.h"
+#include "tests/support/recording_operations.h"
 #include "test_support.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "instructions/null_operations.h"
-#include "launcher/settings.h"
-#include "recording_operations.h"
+#include "tests/support/null_operations.h"
+#include "base/settings.h"
+#include "tests/support/recording_operations.h"
 #include "test_support.h"
 
 namespace {

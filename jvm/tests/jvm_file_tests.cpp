@@ -262,7 +262,7 @@ TEST(DocumentedJvmFiles, ClassPathVariable) {
 }  // namespace
 
 #ifdef _WIN32
-#include "payload/temp.h"
+#include "system/temp.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "instructions/variables.h"
-#include "jvm/tests/search_fake.h"
-#include "launcher/settings.h"
+#include "tests/support/fake_search_system.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <map>
 #include <set>
 
-#include "jvm/tests/search_fake.h"
-#include "launcher/settings.h"
+#include "tests/support/fake_search_system.h"
+#include "base/settings.h"
 
 namespace {
 

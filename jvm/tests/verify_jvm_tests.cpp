@@ -11,7 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "launcher/settings.h"
+#include "base/settings.h"
+#include "launch/launch_script.h"
 #include "ui/progress.h"
 #include "ui/progress_win.h"
 
@@ -31,6 +32,7 @@ protected:
                                               nullptr, progressDialogProc, 0);
         ASSERT_NE(nullptr, progressDialog) << "no display? run under xvfb-run";
         setProgress(0);
+        setVerifyRunner(&runner);
 
         char temp[MAX_PATH];
         ::GetTempPathA(MAX_PATH, temp);
@@ -64,6 +66,7 @@ protected:
         return verifyAt(jvmFile, home, VERIFY_JAR, VERIFY_CLASS, launcherVerifySystem());
     }
 
+    ScriptVerifyRunner runner;
     TagFile jvm;
     JvmFile jvmFile{jvm};
 };

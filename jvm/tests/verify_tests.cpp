@@ -8,9 +8,11 @@
 #include <set>
 #include <sstream>
 
+#include "launch/launch_script.h"
+#include "tests/support/fake_verify_system.h"
 #include "launch/launch_script_env.h"
-#include "launch/tests/launch_script_fake_env.h"
-#include "launcher/settings.h"
+#include "tests/support/fake_launch_environment.h"
+#include "base/settings.h"
 #include "ui/host_ui.h"
 #include "ui/progress.h"
 
@@ -26,22 +28,6 @@ std::vector<RequiredProperty> properties(std::initializer_list<const char*> valu
     return result;
 }
 
-class FakeVerifySystem : public VerifySystem {
-public:
-    bool fileExists(const String& path) override {
-        probed.push_back(path);
-        return existing.count(path) != 0;
-    }
-    String extractVerifyArchives() override {
-        ++extractions;
-        return archive;
-    }
-    std::set<String> existing;
-    StringList probed;
-    String archive;
-    int extractions = 0;
-};
-
 // Every test reads the log it wrote and the calls the progress window got.
 class VerifyTest : public ::testing::Test {
 protected:
@@ -52,6 +38,7 @@ protected:
         silent = false;
         hostui::reset();
         setLaunchEnvironment(&env);
+        setVerifyRunner(&runner);
         jvm.setValue("JVM_EXE", "bin\\java.exe");
         jvm.setValue("DESC", "Test JVM");
         jvm.setValue("CLASSPATH", "-classpath ");
@@ -59,6 +46,7 @@ protected:
     }
     void TearDown() override {
         setLaunchEnvironment(nullptr);
+        setVerifyRunner(nullptr);
         std::remove(logPath.c_str());
         logPath.clear();
     }
@@ -71,6 +59,7 @@ protected:
     const std::vector<String>& calls() const { return hostui::state().calls; }
 
     FakeLaunchEnvironment env;
+    ScriptVerifyRunner runner;
     FakeVerifySystem system;
     TagFile jvm;
     JvmFile jvmFile{jvm};

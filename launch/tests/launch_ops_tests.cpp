@@ -9,8 +9,8 @@
 
 #include "instructions/variables.h"
 #include "launch/launch_ops.h"
-#include "launch/tests/launch_script_fake_env.h"
-#include "launcher/settings.h"
+#include "tests/support/fake_launch_environment.h"
+#include "base/settings.h"
 #include "ui/host_ui.h"
 
 namespace {

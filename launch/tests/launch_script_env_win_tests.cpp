@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "launch/launch_script.h"
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "text/text.h"
 
 namespace {

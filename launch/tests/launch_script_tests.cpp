@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "launch/launch_script.h"
-#include "launch/tests/launch_script_fake_env.h"
-#include "launcher/settings.h"
+#include "tests/support/fake_launch_environment.h"
+#include "base/settings.h"
 #include "text/text.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "instructions/variables.h"
 #include "launcher/actions.h"
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "payload/index_format.h"
 #include "payload/launcher_file.h"
 #include "ui/host_ui.h"

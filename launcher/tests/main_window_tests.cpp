@@ -5,8 +5,8 @@
 
 #include "launcher/driver.h"
 #include "launcher/main_window.h"
-#include "launcher/settings.h"
-#include "payload/temp.h"
+#include "base/settings.h"
+#include "system/temp.h"
 #include "ui/progress_win.h"
 
 // The driver as the worker sees it: counts the runs.

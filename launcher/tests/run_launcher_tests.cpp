@@ -6,7 +6,7 @@
 
 #include "launcher/driver.h"
 #include "launcher/launcher.h"
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "ui/host_ui.h"
 
 // The driver as each test scripts it.

@@ -8,11 +8,11 @@
 #include <thread>
 #include <vector>
 
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "payload/extract.h"
 #include "payload/index_format.h"
 #include "payload/launcher_file.h"
-#include "payload/temp.h"
+#include "system/temp.h"
 #include "tests/helpers/temp_testfs.h"
 #include "text/tagfile.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "payload/index_format.h"
-#include "payload_test_util.h"
+#include "tests/support/launcher_image.h"
 
 namespace {
 

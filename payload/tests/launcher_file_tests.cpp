@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "payload/launcher_file.h"
-#include "payload_test_util.h"
+#include "tests/support/launcher_image.h"
 
 namespace {
 

@@ -9,19 +9,10 @@ target_link_options(foundation_runner PRIVATE -static)
 
 add_executable(foundation_probe WIN32
   ${MG_SOURCE_DIR}/launcher/main_win.cpp
-  ${MG_SOURCE_DIR}/launcher/run_launcher.cpp
-  ${MG_SOURCE_DIR}/launcher/cmdline_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/foundation_probe.cpp)
 target_link_options(foundation_probe PRIVATE -mwindows -static)
 # The real clean-up pass and whatever the progress window's library needs.
-set(foundation_layers)
-foreach(lib mg_launch mg_jvm mg_instructions mg_payload)
-  if(TARGET ${lib})
-    list(APPEND foundation_layers ${lib})
-  endif()
-endforeach()
-target_link_libraries(foundation_probe PRIVATE mg_resources comctl32 shell32 ole32
-  -Wl,--start-group ${foundation_layers} mg_ui mg_text mg_base -Wl,--end-group)
+target_link_libraries(foundation_probe PRIVATE mg_launcher mg_system mg_resources)
 # The prefix gives programs named mglauncher9x.exe the Windows 9x family.
 add_custom_command(TARGET foundation_probe POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/probe9x

@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "launcher/driver.h"
-#include "launcher/settings.h"
+#include "base/settings.h"
 
 int runDriver(const StringList& args) {
     if (const char* out = std::getenv("MG_PROBE_OUT")) {

@@ -5,7 +5,7 @@
 # RUNNER (temp_run.exe) waits for a program: Wine does not wait for a GUI
 # program started straight from the shell.
 set -u
-case_name=$1 launcher=$2 mgpack=$3 temp_tests=$4 runner=$5 bindir=$6
+case_name=$1 launcher=$2 mgpack=$3 extract_tests=$4 runner=$5 bindir=$6
 : "${WINEPREFIX:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work_unix=$WINEPREFIX/drive_c/mgtest-temp-$case_name
@@ -103,7 +103,7 @@ small-drive)
   mkdir -p "$mnt"
   if mount -t tmpfs -o size=1m mg-small "$mnt" 2>/dev/null; then
     ln -sfn "$mnt" "$WINEPREFIX/dosdevices/s:"
-    MG_TEST_SMALL_DRIVE='S:' wine "$temp_tests" --gtest_filter='*SmallDrive*' > "$work_unix/out.txt" 2>&1
+    MG_TEST_SMALL_DRIVE='S:' wine "$extract_tests" --gtest_filter='*SmallDrive*' > "$work_unix/out.txt" 2>&1
     rc=$?
     rm -f "$WINEPREFIX/dosdevices/s:"
     umount "$mnt"

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "text/string.h"
+#include "base/string.h"
 
 namespace testfs {
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <sstream>
 
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "text/tagfile.h"
 #include "text/text.h"
 

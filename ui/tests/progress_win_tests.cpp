@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
 #include "ui/progress_win.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "launcher/settings.h"
+#include "base/settings.h"
 #include "text/text.h"
 #include "ui/host_ui.h"
 #include "ui/messages.h"

@@ -1,0 +1,10 @@
+// Owner of a C runtime file: closed when it goes out of scope.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;

@@ -1,0 +1,14 @@
+// The log (-mg:log, LOGFILE) and the developer trace (DBGWIN32TVX). Neither
+// ever fails: a file that cannot be opened simply receives nothing.
+#pragma once
+
+#include "base/string.h"
+
+enum LogLevel { LOG_PLAIN = 0, LOG_WARNING = 1, LOG_ERROR = 2 };
+
+// One record: prefix by level, the text, a line end. The first record of the
+// process is preceded by a separator line.
+void writeLog(const String& text, int level = LOG_PLAIN);
+
+// Appends text, and a line end when asked, to the trace file.
+void writeTrace(const String& text, bool lineEnd = true);

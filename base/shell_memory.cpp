@@ -1,0 +1,12 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "base/handles.h"
+
+void freeShellMemory(void* p) {
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(::SHGetMalloc(&allocator)) && allocator) {
+        allocator->Free(p);
+        allocator->Release();
+    }
+}

@@ -1,0 +1,84 @@
+// Starting the programs the launcher runs (the application, the verify run, a
+// JVM installer, a second launcher), optionally waiting for them and
+// capturing their standard output and error. The header is portable so that
+// callers build on the host; the implementation is Windows only.
+#pragma once
+
+#include <cstddef>
+
+#include "base/string.h"
+
+// Raised when a captured child was stopped by the ChildWaitLimit in force.
+class ChildStopped : public LauncherException {
+public:
+    using LauncherException::LauncherException;
+};
+
+// While one exists on a thread, a captured child waited for there is ended
+// (and ChildStopped raised) once it has run longer than `milliseconds` or,
+// with endOnCancel, once the user has cancelled. Only for children whose end
+// the launcher may decide, such as a verify run: a JVM that never ends must
+// not hold the launcher for ever. Limits nest; the innermost holds.
+class ChildWaitLimit {
+public:
+    ChildWaitLimit(unsigned long milliseconds, bool endOnCancel)
+        : milliseconds(milliseconds), endOnCancel(endOnCancel), previous_(slot()) {
+        slot() = this;
+    }
+    ~ChildWaitLimit() { slot() = previous_; }
+    ChildWaitLimit(const ChildWaitLimit&) = delete;
+    ChildWaitLimit& operator=(const ChildWaitLimit&) = delete;
+
+    static const ChildWaitLimit* current() { return slot(); }
+
+    const unsigned long milliseconds;
+    const bool endOnCancel;
+
+private:
+    static const ChildWaitLimit*& slot() {
+        thread_local const ChildWaitLimit* innermost = nullptr;
+        return innermost;
+    }
+    const ChildWaitLimit* previous_;
+};
+
+// One child for the duration of one runProcess call.
+class ChildProcess {
+public:
+    // An empty commandLine is handed to the system as no command line, an
+    // empty workingDirectory as the launcher's own. The targets are not owned;
+    // either may be null.
+    ChildProcess(const String& commandLine, bool waitForExit, const String& workingDirectory,
+                 String* outputTarget, String* errorTarget);
+    virtual ~ChildProcess();
+
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Output is captured only for a child that is waited for: startPlain when
+    // noCapture is set or waitForExit is not, else startCaptured. False when
+    // the wait for the child failed.
+    bool run(bool showConsole, bool noCapture);
+
+    bool startPlain(bool showConsole);
+    bool startCaptured(bool showConsole);
+
+    // Appends what the pipe holds now (at most one block) to target and
+    // returns the number of bytes read; 0 when it is empty or broken.
+    static std::size_t readPipe(void* pipe, String& target);
+
+private:
+    String commandLine_;
+    bool waitForExit_;
+    String workingDirectory_;
+    String* outputTarget_;
+    String* errorTarget_;
+};
+
+// Starts commandLine in workingDirectory, with a console or without, and
+// waits for it when asked, capturing into the targets when capture is set
+// (only possible for a child that is waited for). The exit code is not read.
+// Throws LauncherException "Execution of Child Process Failed" when the wait
+// fails, and the system's reason when the child cannot be started.
+void runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
+                bool capture, bool waitForExit, String* outputTarget, String* errorTarget);

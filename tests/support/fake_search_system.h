@@ -1,0 +1,60 @@
+// A search system for host tests: registry values, drives and the files on
+// each drive are tables; verification accepts the listed (DESC, home) pairs.
+#pragma once
+
+#include <map>
+#include <set>
+#include <utility>
+
+#include "base/settings.h"
+#include "jvm/search.h"
+#include "tests/support/fake_verify_system.h"
+
+
+class FakeSearchSystem : public SearchSystem {
+public:
+    VerifySystem& verifySystem() override { return verifyFiles; }
+    std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const String&,
+                                       const String&) override {
+        verified.push_back(jvm.description() + "@" + home);
+        jvm.tagFile().setValue("JVM_HOME", home);
+        if (!valid.count({jvm.description(), home})) return nullptr;
+        return std::unique_ptr<JvmMatch>(new JvmMatch(home, jvm.tagFile()));
+    }
+    String resolvePlatformHint(const String& hint) override {
+        hintsResolved.push_back(hint);
+        if (hint.compare(0, 4, "BAD\\") == 0) throw LauncherException("bad hive");
+        auto it = registry.find(hint);
+        return it == registry.end() ? String() : it->second;
+    }
+    StringList listFixedDrives() override {
+        ++driveLists;
+        return drives;
+    }
+    // The walker's filter, then the search: what the real walker does.
+    bool walkDrive(const String& root, const StringList& exeNames, JvmSearch& search) override {
+        walked.push_back(root);
+        names = exeNames;
+        for (const String& path : files[root]) {
+            if (cancelRequested) return false;
+            for (const String& name : exeNames) {
+                if (matchesExeName(path, name) && search.onCandidate(path)) return true;
+            }
+            if (cancelDuringWalk) cancelRequested = true;
+        }
+        return false;
+    }
+
+    FakeVerifySystem verifyFiles{true, "C:\\tmp\\Verify.jar"};
+    std::set<std::pair<String, String>> valid;
+    std::map<String, String> registry;
+    StringList drives;
+    std::map<String, StringList> files;
+    bool cancelDuringWalk = false;
+
+    StringList verified;
+    StringList hintsResolved;
+    StringList walked;
+    StringList names;
+    int driveLists = 0;
+};
