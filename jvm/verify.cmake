@@ -2,7 +2,8 @@
 # the test against Debian's JVM through the java.exe bridge (test JVM homes
 # on drive J:, made by the jvmhome fixture of bridge/).
 if(WIN32)
-  target_sources(mg_verify PRIVATE ${CMAKE_CURRENT_LIST_DIR}/verify_win.cpp)
+  target_sources(mg_verify PRIVATE ${CMAKE_CURRENT_LIST_DIR}/verify_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/verify_cache_win.cpp)
   target_link_libraries(mg_verify PUBLIC mg_payload)
   # mg_ui (clean-up) and mg_jvm (walker) need each other through mg_payload:
   # one more round of the cycle on the link line.
