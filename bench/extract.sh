@@ -11,9 +11,10 @@
 #                      tests/temp_run.exe; its wineprefix is used unless
 #                      WINEPREFIX is set.
 #   SIZE_MB            size of the embedded file (default: 100)
-# Times are the best of 3 runs, measured by temp_run around the process, with
-# the same program's start-up (a run that does no copying) subtracted: for the
-# launch, the same launcher with a one-byte archive.
+# Times are the best of 5 runs (RUNS in the environment), measured by
+# temp_run around the process, with the same program's start-up (a run that
+# does no copying) subtracted: for the launch, the same launcher with a
+# one-byte archive.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build/windows}" && pwd)
@@ -45,13 +46,14 @@ printf 'JVM_EXE: bin\\java.exe\n' > "$work/any.jvm"
      --file application-archive "$archive" >/dev/null
  done)
 
-# best DIR PROGRAM ARGS...: "seconds peak-kb" of the fastest of 3 runs in DIR,
-# the extracted or copied file removed before each run.
+# best DIR PROGRAM ARGS...: "seconds peak-kb" of the fastest of $runs runs in
+# DIR, the extracted or copied file removed before each run.
+runs=${RUNS:-5}
 best() {
   local dir=$1
   shift
   local line="" out s k
-  for _ in 1 2 3; do
+  for _ in $(seq "$runs"); do
     rm -f "$work/out/app.jar" "$work/out/input.tag" "$work/out/copy.jar"
     out=$(cd "$dir" && wine "$runner" "$@" 2>/dev/null | tr -d '\r')
     s=$(printf '%s\n' "$out" | sed -n 's/^seconds: //p')
@@ -85,6 +87,7 @@ awk -v mb="$size_mb" -v e="${extract%% *}" -v eb="${base_launcher%% *}" \
   ns = s - sb; if (ns < 0.001) ns = 0.001
   printf "extraction with the window shown (launch): %.3f s, %.3f s after start-up, %.0f MB/s\n", s, ns, mb / ns
   printf "throughput ratio extraction/copy with the window shown: %.2f\n", nc / ns
+  printf "throughput ratio extraction with the window shown/silent: %.2f\n", ne / ns
   printf "launcher peak working set: %.1f MB extracting, %.1f MB for a run without extraction\n", epeak / 1024, bpeak / 1024
   printf "memory the extraction itself adds: %.1f MB (cmd copy peaks at %.1f MB: most of a Wine process is Wine)\n", (epeak - bpeak) / 1024, cpeak / 1024
 }'
