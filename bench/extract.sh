@@ -11,7 +11,7 @@
 #                      tests/temp_run.exe; its wineprefix is used unless
 #                      WINEPREFIX is set.
 #   SIZE_MB            size of the embedded file (default: 100)
-# Times are the best of 5 runs (RUNS in the environment), measured by
+# Times are the median of 5 runs (RUNS in the environment), measured by
 # temp_run around the process, with the same program's start-up (a run that
 # does no copying) subtracted: for the launch, the same launcher with a
 # one-byte archive.
@@ -46,33 +46,35 @@ printf 'JVM_EXE: bin\\java.exe\n' > "$work/any.jvm"
      --file application-archive "$archive" >/dev/null
  done)
 
-# best DIR PROGRAM ARGS...: "seconds peak-kb" of the fastest of $runs runs in
-# DIR, the extracted or copied file removed before each run.
+# median DIR PROGRAM ARGS...: "seconds peak-kb" of the median of $runs runs in
+# DIR, the extracted or copied file removed before each run. The median, not
+# the fastest: on a shared machine a lucky start-up of the baseline run would
+# otherwise eat the time of the copy it is subtracted from.
 runs=${RUNS:-5}
-best() {
+median() {
   local dir=$1
   shift
-  local line="" out s k
+  local lines="" out s k
   for _ in $(seq "$runs"); do
     rm -f "$work/out/app.jar" "$work/out/input.tag" "$work/out/copy.jar"
     out=$(cd "$dir" && wine "$runner" "$@" 2>/dev/null | tr -d '\r')
     s=$(printf '%s\n' "$out" | sed -n 's/^seconds: //p')
     k=$(printf '%s\n' "$out" | sed -n 's/^peak working set KB: //p')
-    if [ -z "$line" ] || awk -v a="$s" -v b="${line%% *}" 'BEGIN { exit !(a < b) }'; then line="$s $k"; fi
+    lines="$lines$s $k"$'\n'
   done
-  echo "$line"
+  printf '%s' "$lines" | sort -g | sed -n "$(((runs + 1) / 2))p"
 }
 
 wine "$runner" cmd /c rem >/dev/null 2>&1  # warm the prefix
-base_launcher=$(best "$work/out" "$win\\packed.exe" -mg:silent -mg:version)
-extract=$(best "$work/out" "$win\\packed.exe" -mg:silent -mg:extract)
+base_launcher=$(median "$work/out" "$win\\packed.exe" -mg:silent -mg:version)
+extract=$(median "$work/out" "$win\\packed.exe" -mg:silent -mg:extract)
 (cd "$work/out" && wine "$runner" "$win\\packed.exe" -mg:silent -mg:extract >/dev/null 2>&1)
 cmp -s "$work/app.jar" "$work/out/app.jar" || { echo "extraction did not produce the same bytes" >&2; exit 1; }
 # The window stays up for the launch's 30 seconds; the launcher ends with cmd.
-shown_base=$(best "$work/out" "$win\\shown-tiny.exe" -mg:tempdir "$win\\out")
-shown=$(best "$work/out" "$win\\shown-big.exe" -mg:tempdir "$win\\out")
-base_copy=$(best "$work/out" cmd /c rem)
-copy=$(best "$work/out" cmd /c copy /b "$win\\app.jar" "$win\\out\\copy.jar")
+shown_base=$(median "$work/out" "$win\\shown-tiny.exe" -mg:tempdir "$win\\out")
+shown=$(median "$work/out" "$win\\shown-big.exe" -mg:tempdir "$win\\out")
+base_copy=$(median "$work/out" cmd /c rem)
+copy=$(median "$work/out" cmd /c copy /b "$win\\app.jar" "$win\\out\\copy.jar")
 
 awk -v mb="$size_mb" -v e="${extract%% *}" -v eb="${base_launcher%% *}" \
     -v c="${copy%% *}" -v cb="${base_copy%% *}" \

@@ -371,14 +371,6 @@ protected:
     FakeStore store;
 };
 
-TEST_F(VerifyCacheTest, WithoutTheTagEveryLaunchVerifiesAndNothingIsStored) {
-    EXPECT_TRUE(verify());
-    EXPECT_TRUE(verify());
-    EXPECT_EQ(2u, env.runs.size());
-    EXPECT_FALSE(store.hasFile);
-    EXPECT_EQ(String::npos, log().find("cache")) << log();
-}
-
 TEST_F(VerifyCacheTest, APassIsRememberedUntilTheExecutableOrTheRequirementsChange) {
     jvm.setValue("VERIFY_CACHE", "1");
     env.childOutput = "1739021872\n1.8\n";  // a failed run is not remembered
@@ -414,21 +406,6 @@ TEST_F(VerifyCacheTest, APassIsRememberedUntilTheExecutableOrTheRequirementsChan
             << s.what << "\n"
             << log();
     }
-}
-
-TEST_F(VerifyCacheTest, ADamagedCacheVerifiesAgainAndIsWrittenAnew) {
-    jvm.setValue("VERIFY_CACHE", "1");
-    EXPECT_TRUE(verify());
-    store.text[store.text.size() / 2] ^= 1;
-    env.runs.clear();
-    EXPECT_TRUE(verify());
-    EXPECT_EQ(1u, env.runs.size());
-    EXPECT_NE(String::npos, log().find("WARNING: The verify cache C:\\Users\\me\\AppData\\Local\\Marrowgate\\"
-                                       "verify-cache.txt is damaged; it is written anew"))
-        << log();
-    VerifyCache stored;
-    EXPECT_TRUE(stored.parse(store.text));
-    EXPECT_EQ(1u, stored.size());
 }
 
 }  // namespace

@@ -59,16 +59,12 @@ sleep 1
 touch jdk/bin/java.exe
 verify touched cached.jvm
 expect touched yes
-verify "after the touch" cached.jvm
-expect "after the touch" no
 
 # One byte changed: refused as a whole, verified, written anew.
 printf 'X' | dd of="$cache" bs=1 seek=20 conv=notrunc 2>/dev/null
 verify damaged cached.jvm
 expect damaged yes
 log_text run.log | grep -q '^WARNING: The verify cache .* is damaged; it is written anew$' || fail "damage not logged"
-verify "after the damage" cached.jvm
-expect "after the damage" no
 
 # Without the tag, every launch verifies and nothing about a cache is logged.
 verify untagged plain.jvm

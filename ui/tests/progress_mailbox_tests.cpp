@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 namespace {
 
 TEST(ProgressMailbox, OnePostUntilTakenAndTheLatestValuesArrive) {
@@ -36,39 +33,6 @@ TEST(ProgressMailbox, OnePostUntilTakenAndTheLatestValuesArrive) {
     EXPECT_TRUE(u.hasLine);
     EXPECT_EQ("", u.line);
     EXPECT_EQ(0, u.position);
-}
-
-// A worker stepping and writing while the window's thread takes whenever a
-// post arrives: the window ends with the worker's last line and position.
-TEST(ProgressMailbox, TheWindowEndsWithTheWorkersLastState) {
-    ProgressMailbox box;
-    std::atomic<int> posts{0};
-    std::atomic<bool> done{false};
-    String shownLine;
-    int shownPosition = 0;
-    std::thread window([&] {
-        int taken = 0;
-        while (!done.load() || taken < posts.load()) {
-            if (taken == posts.load()) {
-                std::this_thread::yield();
-                continue;
-            }
-            ++taken;
-            ProgressMailbox::Update u = box.take();
-            if (u.hasLine) shownLine = u.line;
-            if (u.hasPosition) shownPosition = u.position;
-        }
-    });
-    for (int i = 1; i <= 20000; ++i) {
-        bool post = box.step(1);
-        if (i % 7 == 0) post = box.putLine("step " + std::to_string(i)) || post;
-        if (post) ++posts;
-    }
-    done = true;
-    window.join();
-    EXPECT_EQ("step 19999", shownLine);
-    EXPECT_EQ(20000 % 100, shownPosition);
-    EXPECT_LT(posts.load(), 20000);
 }
 
 }  // namespace
