@@ -137,8 +137,6 @@ bool VerifyCache::parse(const String& text) {
     return false;  // no closing line
 }
 
-constexpr std::size_t VerifyCache::kMaxEntries;
-
 String VerifyCache::format() const {
     String text = String(kVersionLine) + "\n";
     for (const VerifyKey& key : entries_)

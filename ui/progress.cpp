@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "launcher/settings.h"
@@ -213,7 +215,7 @@ void setCaption(const String& text) {
     ::WideCharToMultiByte(CP_ACP, 0, w, -1, &ansi[0], length, nullptr, nullptr);
     ::SetWindowTextA(progressDialog, ansi.c_str());
     // What the dialog now holds, as GetWindowText with a 512-byte buffer reads it.
-    captionText = String(ansi.c_str()).substr(0, 511);
+    captionText.assign(ansi.c_str(), std::min<std::size_t>(std::strlen(ansi.c_str()), 511));
 }
 
 bool isCancelRequested() { return cancelRequested; }
