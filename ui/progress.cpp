@@ -17,7 +17,11 @@ HWND progressDialog = nullptr;
 
 namespace {
 
-enum { HIDE_TIMER = 1, ANIMATION_TIMER = 2 };
+enum { HIDE_TIMER = 1, ANIMATION_TIMER = 2, UPDATE_TIMER = 3 };
+// After an update from the worker the dialog waits this long before it shows
+// the next one: each costs the main thread a repaint, and on a busy machine
+// the repaints of thousands of steps would take the worker's processor time.
+const UINT kUpdateMillis = 50;
 const UINT kAnimationMillis = 100;
 // Timers belong to the thread that owns the window, so the worker asks the
 // dialog to start them; wParam carries the delay in seconds.
@@ -38,8 +42,8 @@ HWND initializedBar = nullptr;
 // for the dialog's thread too); read as the status insert.
 String captionText;
 
-void showUpdate(HWND dialog) {
-    ProgressMailbox::Update update = mailbox.take();
+void showUpdate(HWND dialog, bool holdPosts = false) {
+    ProgressMailbox::Update update = mailbox.take(holdPosts);
     if (update.hasLine) ::SetDlgItemTextA(dialog, IDC_STATUS, update.line.c_str());
     if (update.hasPosition)
         ::SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(update.position), 0);
@@ -82,6 +86,9 @@ void onTimer(HWND dialog, UINT_PTR id) {
         ::ShowWindow(dialog, SW_HIDE);
         ::KillTimer(dialog, ANIMATION_TIMER);
         ::KillTimer(dialog, HIDE_TIMER);
+    } else if (id == UPDATE_TIMER) {
+        ::KillTimer(dialog, UPDATE_TIMER);
+        showUpdate(dialog);
     } else if (id == ANIMATION_TIMER) {
         // Nothing may escape into the system's dispatcher.
         try {
@@ -119,7 +126,9 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         onTimer(dialog, wParam);
         return TRUE;
     case WM_MG_UPDATE:
-        showUpdate(dialog);
+        // The worker's later changes wait in the mailbox for the timer.
+        showUpdate(dialog, true);
+        ::SetTimer(dialog, UPDATE_TIMER, kUpdateMillis, nullptr);
         return TRUE;
     case WM_MG_HIDE_AFTER:
         ::SetTimer(dialog, HIDE_TIMER, static_cast<UINT>(wParam) * 1000, nullptr);

@@ -38,8 +38,8 @@ bool ProgressMailbox::setPosition(int n) {
 
 void ProgressMailbox::postFailed() { posted_.store(false); }
 
-ProgressMailbox::Update ProgressMailbox::take() {
-    posted_.store(false);
+ProgressMailbox::Update ProgressMailbox::take(bool holdPosts) {
+    posted_.store(holdPosts);
     Update update;
     String* line = line_.exchange(nullptr);
     if (line != nullptr) {

@@ -28,14 +28,17 @@ public:
     void postFailed();
     int position() const { return position_.load(); }
 
-    // On the window's thread: what changed since the last take.
+    // On the window's thread: what changed since the last take. With
+    // holdPosts the worker keeps from posting (its changes wait here) until
+    // the next take without it, which a window uses to show at most a few
+    // updates a second.
     struct Update {
         bool hasLine = false;
         String line;
         bool hasPosition = false;
         int position = 0;
     };
-    Update take();
+    Update take(bool holdPosts = false);
     // Whether a change waits for take.
     bool pending() const { return posted_.load(); }
     // A new window: position 0, nothing waiting.

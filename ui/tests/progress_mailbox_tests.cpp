@@ -25,6 +25,12 @@ TEST(ProgressMailbox, OnePostUntilTakenAndTheLatestValuesArrive) {
     EXPECT_FALSE(u.hasLine);
     EXPECT_EQ(99, u.position);
 
+    // A window that holds posts gets the changes meanwhile at its next take.
+    EXPECT_TRUE(box.step(1));
+    box.take(true);
+    EXPECT_FALSE(box.putLine("held"));
+    EXPECT_EQ("held", box.take().line);
+
     // A post that failed leaves the next change to post.
     EXPECT_TRUE(box.putLine(""));
     box.postFailed();
