@@ -147,7 +147,15 @@ std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const Strin
         stepProgress(MISSING_EXE_STEPS);
         return nullptr;
     }
-    if (!runVerify(jvm, home, verifyClasspath, verifyClassName)) return nullptr;
+    CachedVerification cached(jvm, exe, verifyClasspath, verifyClassName, system.verifyCacheStore());
+    if (cached.passedBefore()) {
+        // As a run would leave it: the launch reads JVM_HOME.
+        jvm.tagFile().setValue("JVM_HOME", home);
+        stepProgress(VERIFY_RUN_STEPS);
+    } else {
+        if (!runVerify(jvm, home, verifyClasspath, verifyClassName)) return nullptr;
+        cached.rememberPass();
+    }
     writeLog("Found matching JVM at " + home, LOG_PLAIN);
     return std::unique_ptr<JvmMatch>(new JvmMatch(home, jvm.tagFile()));
 }

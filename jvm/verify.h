@@ -10,6 +10,7 @@
 
 #include "jvm/jvm_file.h"
 #include "base/string.h"
+#include "jvm/verify_cache.h"
 
 // The first line the verify class prints.
 extern const char* const VERIFY_MAGIC;
@@ -25,6 +26,9 @@ public:
     // new temporary directory, and returns the path of the last one; empty
     // when the launcher carries none.
     virtual String extractVerifyArchives() = 0;
+    // Where JVM files with VERIFY_CACHE remember passed verifications; none
+    // (every run verifies) unless the system has a place for it.
+    virtual VerifyCacheStore* verifyCacheStore() { return nullptr; }
 };
 
 // Expands a verify command for a JVM file and runs it with its output
@@ -87,5 +91,7 @@ bool runVerify(JvmFile& jvm, const String& home, const String& verifyClasspath,
 // A match when home holds the JVM file's executable and its verify run
 // passes; none otherwise (and, silently, for an empty JVM_EXE or home).
 // Shows "Verifying <DESC>" meanwhile and restores the detail line after.
+// With VERIFY_CACHE: 1 in the JVM file a pass is remembered, and an
+// unchanged executable with the same requirements passes without a run.
 std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const String& verifyClasspath,
                                    const String& verifyClassName, VerifySystem& system);

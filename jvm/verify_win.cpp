@@ -21,6 +21,8 @@ public:
         }
         return path;
     }
+
+    VerifyCacheStore* verifyCacheStore() override { return &userVerifyCacheStore(); }
 };
 
 }  // namespace

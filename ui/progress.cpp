@@ -1,12 +1,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "base/settings.h"
 #include "text/text.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
+#include "ui/progress_mailbox.h"
 #include "ui/progress_state.h"
 #include "ui/progress_win.h"
 
@@ -14,23 +17,66 @@ HWND progressDialog = nullptr;
 
 namespace {
 
-enum { HIDE_TIMER = 1, ANIMATION_TIMER = 2 };
+enum { HIDE_TIMER = 1, ANIMATION_TIMER = 2, UPDATE_TIMER = 3 };
+// After an update from the worker the dialog waits this long before it shows
+// the next one: each costs the main thread a repaint, and on a busy machine
+// the repaints of thousands of steps would take the worker's processor time.
+const UINT kUpdateMillis = 50;
 const UINT kAnimationMillis = 100;
 // Timers belong to the thread that owns the window, so the worker asks the
 // dialog to start them; wParam carries the delay in seconds.
 const UINT WM_MG_HIDE_AFTER = WM_APP + 1;
+// The status line and the bar position waiting in the mailbox.
+const UINT WM_MG_UPDATE = WM_APP + 2;
+
+// A progress step must never wait for the window's thread: a message sent
+// across threads waits until that thread has handled it, and an extraction
+// or a walk takes thousands of steps. The worker leaves the latest line and
+// position here and posts; the dialog's thread shows them.
+ProgressMailbox mailbox;
+// Set when the dialog is made, on its own thread, before any worker runs.
+DWORD dialogThread = 0;
+HWND initializedDialog = nullptr;
+HWND initializedBar = nullptr;
+// The caption as setCaption gave it (GetWindowText across threads would wait
+// for the dialog's thread too); read as the status insert.
+String captionText;
+
+void showUpdate(HWND dialog, bool holdPosts = false) {
+    ProgressMailbox::Update update = mailbox.take(holdPosts);
+    if (update.hasLine) ::SetDlgItemTextA(dialog, IDC_STATUS, update.line.c_str());
+    if (update.hasPosition)
+        ::SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(update.position), 0);
+}
+
+// Shows at once on the dialog's own thread; from the worker, posts when no
+// update is on its way.
+void deliver(bool mustPost) {
+    if (!progressDialog) {
+        mailbox.postFailed();
+    } else if (::GetCurrentThreadId() == dialogThread) {
+        showUpdate(progressDialog);
+    } else if (mustPost && !::PostMessageA(progressDialog, WM_MG_UPDATE, 0, 0)) {
+        mailbox.postFailed();
+    }
+}
+
+// Before a call that waits for the dialog anyway (showing, hiding, a message
+// box, the caption): the dialog first shows what the worker last set, so
+// those calls see the status line in the order the worker made them.
+void flushUpdates() {
+    if (mailbox.pending() && ::GetCurrentThreadId() != dialogThread && progressDialog)
+        ::SendMessageA(progressDialog, WM_MG_UPDATE, 0, 0);
+}
 
 void refreshStatus() {
-    char caption[512] = "";
-    ::GetWindowTextA(progressDialog, caption, sizeof caption);
-    String status = statusPart(caption);
-    ::SetDlgItemTextA(progressDialog, IDC_STATUS, status.c_str());
-    String line = joinStatusLine(status, detailPart());
-    ::SetDlgItemTextA(progressDialog, IDC_STATUS, line.c_str());
+    deliver(mailbox.putLine(joinStatusLine(statusPart(captionText), detailPart())));
 }
 
 HWND progressBar() {
-    HWND bar = progressDialog ? ::GetDlgItem(progressDialog, IDC_PROGRESS) : nullptr;
+    HWND bar = nullptr;
+    if (progressDialog)
+        bar = progressDialog == initializedDialog ? initializedBar : ::GetDlgItem(progressDialog, IDC_PROGRESS);
     if (!bar) throw LauncherException(loadStringText(IDS_NO_PROGRESS_BAR));
     return bar;
 }
@@ -40,6 +86,9 @@ void onTimer(HWND dialog, UINT_PTR id) {
         ::ShowWindow(dialog, SW_HIDE);
         ::KillTimer(dialog, ANIMATION_TIMER);
         ::KillTimer(dialog, HIDE_TIMER);
+    } else if (id == UPDATE_TIMER) {
+        ::KillTimer(dialog, UPDATE_TIMER);
+        showUpdate(dialog);
     } else if (id == ANIMATION_TIMER) {
         // Nothing may escape into the system's dispatcher.
         try {
@@ -53,9 +102,17 @@ void onTimer(HWND dialog, UINT_PTR id) {
 
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
         ::SetDlgItemTextA(dialog, IDC_INTRO, loadStringText(IDS_INTRO).c_str());
+        dialogThread = ::GetCurrentThreadId();
+        initializedDialog = dialog;
+        initializedBar = ::GetDlgItem(dialog, IDC_PROGRESS);
+        mailbox.reset();
+        char caption[512] = "";
+        ::GetWindowTextA(dialog, caption, sizeof caption);
+        captionText = caption;
         return TRUE;
+    }
     case WM_CLOSE:
         // The dialog stays; the worker sees the request and winds down.
         cancelRequested = true;
@@ -67,6 +124,11 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return TRUE;
     case WM_TIMER:
         onTimer(dialog, wParam);
+        return TRUE;
+    case WM_MG_UPDATE:
+        // The worker's later changes wait in the mailbox for the timer.
+        showUpdate(dialog, true);
+        ::SetTimer(dialog, UPDATE_TIMER, kUpdateMillis, nullptr);
         return TRUE;
     case WM_MG_HIDE_AFTER:
         ::SetTimer(dialog, HIDE_TIMER, static_cast<UINT>(wParam) * 1000, nullptr);
@@ -100,7 +162,7 @@ void setStatus(int kind) {
     if (statusStringId > 0)
         refreshStatus();
     else
-        ::SetDlgItemTextA(progressDialog, IDC_STATUS, "");
+        deliver(mailbox.putLine(String()));
 }
 
 void setDetail(int kind, const String& text) {
@@ -117,14 +179,14 @@ void setDetail(int kind, const String& text) {
 
 void stepProgress(int n) {
     if (silent) return;
-    HWND bar = progressBar();
-    int position = static_cast<int>(::SendMessageA(bar, PBM_GETPOS, 0, 0));
-    ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>((position + n) % 100), 0);
+    progressBar();
+    deliver(mailbox.step(n));
 }
 
 void setProgress(int n) {
     if (silent) return;
-    ::SendMessageA(progressBar(), PBM_SETPOS, static_cast<WPARAM>(n % 100), 0);
+    progressBar();
+    deliver(mailbox.setPosition(n));
 }
 
 void showWindow() {
@@ -132,10 +194,12 @@ void showWindow() {
         hideAfter(0);
         return;
     }
+    flushUpdates();
     ::ShowWindow(progressDialog, SW_SHOWNORMAL);
 }
 
 void hideAfter(short seconds) {
+    flushUpdates();
     ::EnableWindow(::GetDlgItem(progressDialog, IDC_CANCEL), FALSE);
     // A negative delay would become a timer of weeks; treat it as "now".
     if (seconds <= 0) {
@@ -147,6 +211,7 @@ void hideAfter(short seconds) {
 
 void showMessage(const String& text) {
     if (silent) return;
+    flushUpdates();
     ::MessageBoxA(progressDialog, text.c_str(), "Message", MB_OK);
 }
 
@@ -158,6 +223,8 @@ void setCaption(const String& text) {
     std::string ansi(static_cast<std::size_t>(length), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, w, -1, &ansi[0], length, nullptr, nullptr);
     ::SetWindowTextA(progressDialog, ansi.c_str());
+    // What the dialog now holds, as GetWindowText with a 512-byte buffer reads it.
+    captionText.assign(ansi.c_str(), std::min<std::size_t>(std::strlen(ansi.c_str()), 511));
 }
 
 bool isCancelRequested() { return cancelRequested; }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -27,6 +28,34 @@ std::vector<RequiredProperty> properties(std::initializer_list<const char*> valu
     }
     return result;
 }
+
+// An in-memory verify cache: one file, stamps by path.
+class FakeStore : public VerifyCacheStore {
+public:
+    String location() override { return "C:\\Users\\me\\AppData\\Local\\Marrowgate\\verify-cache.txt"; }
+    bool read(String& out) override {
+        if (!hasFile) return false;
+        out = text;
+        return true;
+    }
+    bool write(const String& in, String&) override {
+        text = in;
+        hasFile = true;
+        return true;
+    }
+    bool stamp(const String& path, VerifyKey& k) override {
+        auto it = stamps.find(path);
+        if (it == stamps.end()) return false;
+        k.size = it->second;
+        k.lastWrite = it->second * 10;
+        return true;
+    }
+    String classpathIdentity(const String& classpath) override { return "id of " + classpath; }
+
+    bool hasFile = false;
+    String text;
+    std::map<String, std::uint64_t> stamps;
+};
 
 // Every test reads the log it wrote and the calls the progress window got.
 class VerifyTest : public ::testing::Test {
@@ -311,6 +340,59 @@ TEST_F(VerifyTest, DefaultVerifyClassBuildsTheDocumentedCommand) {
     std::vector<RequiredProperty> required;
     EXPECT_EQ("C:\\jvm\\@JVM_EXE@ %CP%(\"\"\"C:\\tmp\\d1\\Verify.jar\"\"\") \"Verify\" java.version java.vendor",
               buildVerifyCommand(JvmFile(tags), "C:\\jvm", classpath, className, required));
+}
+
+// VERIFY_CACHE: a JVM home at C:\jdk whose verify run passes.
+class VerifyCacheTest : public VerifyTest {
+protected:
+    void SetUp() override {
+        VerifyTest::SetUp();
+        system.store = &store;
+        system.existing.insert("C:\\jdk\\bin\\java.exe");
+        store.stamps["C:\\jdk\\bin\\java.exe"] = 100;
+        jvm.addValue("JVM_PROPERTIES", "java.version=17...");
+        env.childOutput = "1739021872\n17.0.1\n";
+    }
+    bool verify() { return verifyAt(jvmFile, "C:\\jdk", "\"v.jar\"", "\"Verify\"", system) != nullptr; }
+
+    FakeStore store;
+};
+
+TEST_F(VerifyCacheTest, APassIsRememberedUntilTheExecutableOrTheRequirementsChange) {
+    jvm.setValue("VERIFY_CACHE", "1");
+    env.childOutput = "1739021872\n1.8\n";  // a failed run is not remembered
+    EXPECT_FALSE(verify());
+    EXPECT_FALSE(store.hasFile);
+    env.childOutput = "1739021872\n17.0.1\n";
+    EXPECT_TRUE(verify());
+    EXPECT_NE(String::npos, log().find("Remembered the verification of C:\\jdk\\bin\\java.exe")) << log();
+
+    struct Step {
+        const char* what;
+        std::uint64_t stamp;
+        const char* property;  // replaces JVM_PROPERTIES when set
+        bool runs;
+    };
+    const Step steps[] = {
+        {"unchanged", 100, nullptr, false},
+        {"touched", 101, nullptr, true},
+        {"unchanged again", 101, nullptr, false},
+        {"another requirement", 101, "java.version=17.0...", true},
+    };
+    for (const Step& s : steps) {
+        env.runs.clear();
+        std::remove(logPath.c_str());
+        store.stamps["C:\\jdk\\bin\\java.exe"] = s.stamp;
+        if (s.property) jvm.setValue("JVM_PROPERTIES", s.property);
+        jvm.setValue("JVM_HOME", "elsewhere");
+        EXPECT_TRUE(verify()) << s.what;
+        EXPECT_EQ(s.runs ? 1u : 0u, env.runs.size()) << s.what;
+        EXPECT_EQ("C:\\jdk", jvm.getValue("JVM_HOME")) << s.what;
+        EXPECT_EQ(s.runs, log().find("Using the cached verification result for C:\\jdk\\bin\\java.exe") ==
+                              String::npos)
+            << s.what << "\n"
+            << log();
+    }
 }
 
 }  // namespace

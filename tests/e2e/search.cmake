@@ -22,3 +22,10 @@ foreach(case hints walk)
   set_tests_properties(e2e.search.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 600
     FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
 endforeach()
+
+# The verify cache: a JVM home of its own in the build's prefix.
+add_test(NAME e2e.verifycache
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/verifycache.sh $<TARGET_FILE:mglauncher>
+          ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR})
+set_tests_properties(e2e.verifycache PROPERTIES LABELS "wine;e2e" TIMEOUT 600
+  FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")

@@ -20,10 +20,12 @@ public:
         ++extractions;
         return archive;
     }
+    VerifyCacheStore* verifyCacheStore() override { return store; }
 
     bool everyFileExists = false;
     std::set<String> existing;
     String archive;
+    VerifyCacheStore* store = nullptr;
     StringList probed;
     int extractions = 0;
 };

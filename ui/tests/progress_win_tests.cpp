@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "base/settings.h"
+#include "text/text.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
 #include "ui/progress_win.h"
@@ -206,10 +207,11 @@ DWORD WINAPI workerDrivesTheDialog(LPVOID) {
     return 0;
 }
 
-TEST_F(ProgressDialog, WorkerThreadDrivesTheDialogThroughMessages) {
-    HANDLE worker = ::CreateThread(nullptr, 0, workerDrivesTheDialog, nullptr, 0, nullptr);
+// Runs the worker while this thread services its calls, as the main
+// thread's loop does; then, for settleMillis, what the worker left waiting.
+void runWorker(LPTHREAD_START_ROUTINE work, DWORD settleMillis = 0) {
+    HANDLE worker = ::CreateThread(nullptr, 0, work, nullptr, 0, nullptr);
     ASSERT_NE(worker, nullptr);
-    // The worker's calls are serviced here, as the main thread's loop does.
     for (;;) {
         DWORD r = ::MsgWaitForMultipleObjects(1, &worker, FALSE, 20000, QS_ALLINPUT);
         if (r == WAIT_OBJECT_0) break;
@@ -218,9 +220,38 @@ TEST_F(ProgressDialog, WorkerThreadDrivesTheDialogThroughMessages) {
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     }
     ::CloseHandle(worker);
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    } while (::GetTickCount() - start < settleMillis);
+}
+
+TEST_F(ProgressDialog, WorkerThreadDrivesTheDialogThroughMessages) {
+    runWorker(workerDrivesTheDialog);
     EXPECT_EQ(controlText(IDC_STATUS), "Running Threaded... ");
     EXPECT_TRUE(visible());
     EXPECT_TRUE(pumpUntilHidden());
+}
+
+DWORD WINAPI workerStepsWithoutWaiting(LPVOID) {
+    setStatus(STATUS_SEARCHING);
+    setProgress(30);
+    for (int i = 1; i <= 1000; ++i) {
+        stepProgress(1);
+        if (i % 100 == 0) setDetail(DETAIL_VERIFYING, "jre" + toDecimal(i));
+    }
+    setDetail(DETAIL_NONE, "");
+    return 0;
+}
+
+TEST_F(ProgressDialog, TheWindowEndsWithTheWorkersLastPositionAndText) {
+    // The window shows the worker's changes a few times a second; the last
+    // one within a fraction of a second of the worker's end.
+    runWorker(workerStepsWithoutWaiting, 1000);
+    EXPECT_EQ(barPosition(), 30);  // (30 + 1000) mod 100
+    EXPECT_EQ(controlText(IDC_STATUS), "Searching for Java(tm) Virtual Machine... Verifying jre1000");
 }
 
 TEST_F(ProgressDialog, CentredOnTheScreen) {
