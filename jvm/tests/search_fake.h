@@ -49,7 +49,23 @@ public:
         return false;
     }
 
+    StringList registrySubkeys(const String& hive, const String& keyPath) override {
+        auto it = subkeys.find(hive + "\\" + keyPath);
+        return it == subkeys.end() ? StringList() : it->second;
+    }
+    StringList subdirectories(const String& dir) override {
+        auto it = folders.find(dir);
+        return it == folders.end() ? StringList() : it->second;
+    }
+    String environmentVariable(const String& name) override {
+        auto it = environment.find(name);
+        return it == environment.end() ? String() : it->second;
+    }
+
     FakeVerifySystem verifyFiles;
+    std::map<String, StringList> subkeys;  // "HIVE\key\path" -> subkey names
+    std::map<String, StringList> folders;  // "C:\dir" -> folder names
+    std::map<String, String> environment;
     std::set<std::pair<String, String>> valid;
     std::map<String, String> registry;
     StringList drives;

@@ -217,7 +217,8 @@ TEST_F(VerifyTest, VerifyAtOutcomes) {
     const Case cases[] = {
         {"match", "C:\\jvm\\", true, "1739021872\n17.0.15\n", true,
          "Found matching JVM at C:\\jvm\\\n", "stepProgress(6)"},
-        {"no match", "C:\\jvm", true, "1739021872\n1.8.0\n", false, "ErrOut:\n\n", "stepProgress(6)"},
+        {"no match", "C:\\jvm", true, "1739021872\n1.8.0\n", false,
+         "ErrOut:\n\nRejected JVM at C:\\jvm: java.version is 1.8.0, wanted 17...\n", "stepProgress(6)"},
         {"missing", "C:\\jvm", false, "", false, "C:\\jvm\\bin\\java.exe does not exist\n", "stepProgress(2)"},
     };
     jvm.addValue("JVM_PROPERTIES", "java.version=17...");
