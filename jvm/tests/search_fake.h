@@ -22,6 +22,7 @@ public:
                                        const String&) override {
         verified.push_back(jvm.description() + "@" + home);
         jvm.tagFile().setValue("JVM_HOME", home);
+        if (failToStart.count(home)) throw LauncherException("Execution of Child Process Failed");
         if (!valid.count({jvm.description(), home})) return nullptr;
         return std::unique_ptr<JvmMatch>(new JvmMatch(home, jvm.tagFile()));
     }
@@ -66,6 +67,7 @@ public:
     std::map<String, StringList> subkeys;  // "HIVE\key\path" -> subkey names
     std::map<String, StringList> folders;  // "C:\dir" -> folder names
     std::map<String, String> environment;
+    std::set<String> failToStart;  // homes whose executable cannot be started
     std::set<std::pair<String, String>> valid;
     std::map<String, String> registry;
     StringList drives;
