@@ -20,5 +20,6 @@ foreach(case hints walk)
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/search.sh ${case} $<TARGET_FILE:mglauncher>
             ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR} $<TARGET_FILE:cancel_java>)
   set_tests_properties(e2e.search.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 600
-    FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
+    FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"
+    RESOURCE_LOCK vendor-registry)
 endforeach()
