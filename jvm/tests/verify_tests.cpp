@@ -117,6 +117,31 @@ TEST_F(VerifyTest, CheckVerifyOutput) {
     }
 }
 
+TEST_F(VerifyTest, RefusalReasons) {
+    struct Case {
+        const char* output;
+        std::vector<const char*> required;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"1739021872\n25\n", {"java.specification.version=17"}, "java.specification.version is 25, wanted 17"},
+        {"1739021872\n11\n", {"java.specification.version>=17"}, "java.specification.version is 11, wanted >=17"},
+        {"1739021872\n17\n22\n", {"java.specification.version>=17", "java.specification.version<22"},
+         "java.specification.version is 22, wanted <22"},
+        {"1739021872\n11.0.2\n", {"java.version=17..."}, "java.version is 11.0.2, wanted 17..."},
+        {"1739021872\n", {"java.vendor=X"}, "java.vendor was not reported"},
+        {"", {}, "the verify run printed nothing"},
+        {"oops\n", {}, "the verify run printed oops instead of the magic number"},
+    };
+    for (const Case& c : cases) {
+        std::vector<RequiredProperty> required;
+        for (const char* r : c.required) required.push_back(properties({r})[0]);
+        String reason;
+        EXPECT_FALSE(checkVerifyOutput(c.output, required, &reason)) << c.output;
+        EXPECT_EQ(c.reason, reason) << c.output;
+    }
+}
+
 struct CommandCase {
     const char* home;
     const char* classpath;
