@@ -23,3 +23,14 @@ foreach(case hints walk)
     FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"
     RESOURCE_LOCK vendor-registry)
 endforeach()
+
+# The ready JVM files against the registry values and folders that the Java
+# installers leave (the distribution table of docs/vendor-guide.md). It writes
+# the vendors' keys of the machine-wide registry, which the cases above read
+# too: hence the lock.
+add_test(NAME e2e.jvmfiles
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/jvmfiles.sh $<TARGET_FILE:mglauncher>
+          ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR})
+set_tests_properties(e2e.jvmfiles PROPERTIES LABELS "wine;e2e" TIMEOUT 900
+  FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"
+  RESOURCE_LOCK vendor-registry)
