@@ -13,7 +13,7 @@
 # reports a home's mg-spec-version as its java.specification.version.
 set -u
 unset JAVA_HOME JDK_HOME JRE_HOME
-launcher=$1 bridge=$2 src=$3
+launcher=$1 bridge=$(cd "$(dirname "$2")" && pwd)/$(basename "$2") src=$3
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
 export MG_BRIDGE_JAVA=$src/tests/helpers/versioned-java.sh
@@ -24,18 +24,22 @@ guide=$src/docs/vendor-guide.md
 drive_c=$WINEPREFIX/drive_c
 VENDOR_KEYS='JavaSoft|Eclipse Adoptium|Microsoft\JDK|Semeru|Azul Systems|BellSoft'
 
-# Removes every vendor key this test writes, in both views, and the homes.
+# The .reg lines that remove every vendor key this test writes, in both views.
+unregister_all() {
+  local IFS='|'
+  for key in $VENDOR_KEYS; do
+    echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\$key]"
+    echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\$key]"
+  done
+}
+# Removes the vendor keys and the homes.
 clean() {
-  {
-    echo REGEDIT4
-    local IFS='|'
-    for key in $VENDOR_KEYS; do
-      echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\$key]"
-      echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\$key]"
-    done
-  } > "$work_unix/clean.reg"
+  { echo REGEDIT4; unregister_all; } > "$work_unix/clean.reg"
   wine regedit /S "$work_win\\clean.reg" >/dev/null 2>&1
-  rm -rf "$drive_c/Program Files/"{Java,'Eclipse Adoptium',Microsoft,Semeru,Zulu,'Amazon Corretto',BellSoft} \
+  remove_homes
+}
+remove_homes() {
+  rm -rf "$drive_c/Program Files/"{Java,'Eclipse Adoptium',Microsoft/jdk-*,Semeru,Zulu,'Amazon Corretto',BellSoft} \
          "$drive_c/Program Files (x86)/"{Java,'Eclipse Adoptium',Semeru,Zulu,'Amazon Corretto',BellSoft} \
          "$drive_c/mgtest-jvmfiles-homes"
 }
@@ -56,6 +60,7 @@ install() {
   printf '%s' "$2" > "$home/mg-spec-version"
 }
 # register VIEW HOME KEY\VALUE...: the values (under HKLM\SOFTWARE) hold HOME.
+# With REPLACE=1 the vendor keys written before go first, in the same run.
 register() {
   local view=$1 home=$2
   shift 2
@@ -63,6 +68,7 @@ register() {
   [ "$view" = x86 ] && node='WOW6432Node\'
   {
     echo REGEDIT4
+    [ "${REPLACE:-0}" = 1 ] && unregister_all
     for hint in "$@"; do
       echo "[HKEY_LOCAL_MACHINE\\SOFTWARE\\$node${hint%\\*}]"
       printf '"%s"="%s"\n' "${hint##*\\}" "$(printf '%s' "$home" | sed 's/\\/\\\\/g')"
@@ -95,8 +101,9 @@ while IFS='|' read -r _ name view values folder files _; do
   version=$(printf '%s' "${jvms[0]}" | sed -n 's/^java\([0-9]*\)\.jvm$/\1/p')
   [ "$version" = 8 ] && version=1.8
   [ -n "$version" ] && [ ${#hints[@]} -gt 0 ] || { fail "$name $view: unreadable row"; continue; }
+  remove_homes
   install "$folder" "$version"
-  register "$view" "$folder" "${hints[@]}"
+  REPLACE=1 register "$view" "$folder" "${hints[@]}"
   for jvm in "${jvms[@]}"; do
     search "$jvm"
     if [ "$(found)" != "$folder" ]; then
@@ -105,8 +112,8 @@ while IFS='|' read -r _ name view values folder files _; do
       fail "$name $view: $jvm did not say which platform hint found it: $(log_text run.log)"
     fi
   done
-  clean
 done <<< "$rows"
+clean
 
 # Two updates of one distribution: the newer is found, though the older is
 # registered too and its folder comes first in the listing.
@@ -139,11 +146,10 @@ logged 'Rejected JVM at C:\mgtest-jvmfiles-homes\jdk11: java.specification.versi
   fail "range: no reason for 11: $(log_text run.log)"
 wine reg delete 'HKLM\Software\Marrowgate Test' /f /reg:64 >/dev/null 2>&1
 
-# A registered JDK 25 and files for 21 and 17: refused by both, each with its
-# reason, and the failed search lists what it tried.
+# A JDK 25 that JAVA_HOME names and files for 21 and 17: refused by both,
+# each with its reason, and the failed search lists what it tried.
 install 'C:\Program Files\Java\jdk-25.0.1' 25
-register x64 'C:\Program Files\Java\jdk-25.0.1' 'JavaSoft\JDK\25.0.1\JavaHome'
-search java21.jvm java17.jvm
+JAVA_HOME='C:\Program Files\Java\jdk-25.0.1' search java21.jvm java17.jvm
 [ "$out" = 0 ] || fail "25 for 21 and 17: output [$out]"
 logged 'Rejected JVM at C:\Program Files\Java\jdk-25.0.1: java.specification.version is 25, wanted 21' ||
   fail "25 for 21: no reason: $(log_text run.log)"

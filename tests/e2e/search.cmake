@@ -31,6 +31,6 @@ endforeach()
 add_test(NAME e2e.jvmfiles
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/jvmfiles.sh $<TARGET_FILE:mglauncher>
           ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR})
-set_tests_properties(e2e.jvmfiles PROPERTIES LABELS "wine;e2e" TIMEOUT 900
+set_tests_properties(e2e.jvmfiles PROPERTIES LABELS "wine;e2e" TIMEOUT 1800
   FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"
   RESOURCE_LOCK vendor-registry)
