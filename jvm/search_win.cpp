@@ -43,6 +43,15 @@ bool runningUnderWow64() {
     return isWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
+// The registry view a hint is read in after the default one, or 0 when there
+// is none: the 64-bit view for the 32-bit launcher on 64-bit Windows; for a
+// 64-bit build (local trials under a 64-bit-only Wine), the 32-bit view that
+// x86 installers write.
+REGSAM otherRegistryView() {
+    if (sizeof(void*) == 8) return KEY_WOW64_32KEY;
+    return runningUnderWow64() ? KEY_WOW64_64KEY : 0;
+}
+
 // The value named by the hint in one registry view; when the key opens but
 // the value cannot be read, the default value of the key formed by
 // everything after the hive.
@@ -147,7 +156,8 @@ public:
         // Both views, as a plain hint is read: x86 and x64 installers each
         // register in their own.
         appendSubkeys(root, keyPath, 0, names);
-        if (runningUnderWow64()) appendSubkeys(root, keyPath, KEY_WOW64_64KEY, names);
+        const REGSAM other = otherRegistryView();
+        if (other != 0) appendSubkeys(root, keyPath, other, names);
         return names;
     }
 
@@ -205,9 +215,10 @@ String resolvePlatformHint(const String& hint) {
     if (error == ERROR_SUCCESS) return home;
     // 64-bit JVM installers write the 64-bit view, which a 32-bit program
     // does not see by default.
-    if (runningUnderWow64()) {
-        String home64;
-        if (readHint(root, parts, KEY_WOW64_64KEY, home64) == ERROR_SUCCESS) return home64;
+    const REGSAM other = otherRegistryView();
+    if (other != 0) {
+        String otherHome;
+        if (readHint(root, parts, other, otherHome) == ERROR_SUCCESS) return otherHome;
     }
     logInvalidHint(systemErrorText(static_cast<unsigned long>(error)));
     return String();
