@@ -44,22 +44,8 @@ std::size_t versionStart(const String& text) {
     return text.size() > 2 && text[0] == '1' && text[1] == '.' && isDigit(text[2]) ? 2 : 0;
 }
 
-bool matchesFrom(const String& pattern, std::size_t p, const String& name, std::size_t n) {
-    while (p < pattern.size()) {
-        if (pattern[p] == '*') {
-            while (p < pattern.size() && pattern[p] == '*') ++p;
-            if (p == pattern.size()) return true;
-            for (std::size_t k = n; k <= name.size(); ++k) {
-                if (matchesFrom(pattern, p, name, k)) return true;
-            }
-            return false;
-        }
-        if (n == name.size()) return false;
-        if (pattern[p] != '?' && lowerAscii(pattern[p]) != lowerAscii(name[n])) return false;
-        ++p;
-        ++n;
-    }
-    return n == name.size();
+bool sameNameChar(char patternChar, char nameChar) {
+    return patternChar == '?' || lowerAscii(patternChar) == lowerAscii(nameChar);
 }
 
 StringList splitComponents(const String& path) {
@@ -101,7 +87,28 @@ String versionPart(const String& name) {
 
 bool hasNamePattern(const String& text) { return text.find_first_of("*?") != String::npos; }
 
-bool matchesNamePattern(const String& pattern, const String& name) { return matchesFrom(pattern, 0, name, 0); }
+bool matchesNamePattern(const String& pattern, const String& name) {
+    // Greedy, going back only to the last `*`: time proportional to the
+    // product of the lengths, whatever the pattern.
+    std::size_t p = 0, n = 0;
+    std::size_t star = String::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size() && sameNameChar(pattern[p], name[n])) {
+            ++p;
+            ++n;
+        } else if (star != String::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
 
 void sortNewestFirst(std::vector<PatternMatch>& matches) {
     std::stable_sort(matches.begin(), matches.end(), [](const PatternMatch& x, const PatternMatch& y) {
