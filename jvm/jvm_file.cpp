@@ -1,5 +1,6 @@
 #include "jvm/jvm_file.h"
 
+#include "jvm/version.h"
 #include "text/text.h"
 
 namespace {
@@ -31,13 +32,51 @@ String JvmMatch::writeJvmFile(TempFileMaker& files) const {
 }
 
 bool parseRequiredProperty(const String& value, RequiredProperty& out) {
-    std::size_t eq = value.find('=');
-    if (eq == NPOS) return false;
-    out.name = value.substr(0, eq);
-    out.expected = value.substr(eq + 1);
+    const std::size_t at = value.find_first_of("=<>");
+    if (at == NPOS) return false;
+    std::size_t rest = at + 1;
+    out.comparison = PropertyComparison::Text;
+    if (value[at] != '=') {
+        // No JVM has a property whose name ends in "<" or ">": such a value
+        // can only mean a version range.
+        const bool orEqual = rest < value.size() && value[rest] == '=';
+        if (orEqual) ++rest;
+        if (value[at] == '<')
+            out.comparison = orEqual ? PropertyComparison::LessOrEqual : PropertyComparison::Less;
+        else
+            out.comparison = orEqual ? PropertyComparison::GreaterOrEqual : PropertyComparison::Greater;
+    }
+    out.name = value.substr(0, at);
+    out.expected = value.substr(rest);
     trim(out.name);
     trim(out.expected);
     return true;
+}
+
+bool propertySatisfied(const RequiredProperty& property, const String& actual) {
+    if (property.comparison == PropertyComparison::Text) return propertyValueMatches(property.expected, actual);
+    // "null" (an unset property) and other words are no version.
+    if (actual.empty() || actual[0] < '0' || actual[0] > '9') return false;
+    const int order = compareVersions(actual, property.expected);
+    switch (property.comparison) {
+    case PropertyComparison::Less: return order < 0;
+    case PropertyComparison::LessOrEqual: return order <= 0;
+    case PropertyComparison::Greater: return order > 0;
+    case PropertyComparison::GreaterOrEqual: return order >= 0;
+    case PropertyComparison::Text: break;
+    }
+    return false;
+}
+
+String requirementText(const RequiredProperty& property) {
+    switch (property.comparison) {
+    case PropertyComparison::Less: return "<" + property.expected;
+    case PropertyComparison::LessOrEqual: return "<=" + property.expected;
+    case PropertyComparison::Greater: return ">" + property.expected;
+    case PropertyComparison::GreaterOrEqual: return ">=" + property.expected;
+    case PropertyComparison::Text: break;
+    }
+    return property.expected;
 }
 
 bool propertyValueMatches(const String& expected, const String& actual) {

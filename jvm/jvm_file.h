@@ -65,14 +65,30 @@ struct JvmMatch {
     TagFile* jvmFile;  // not owned
 };
 
-// One JVM_PROPERTIES value: a property name, "=", the expected value.
+// How a required property's value is compared with the expected one: as
+// text (exactly, or as a prefix with "..."), or by version order.
+enum class PropertyComparison { Text, Less, LessOrEqual, Greater, GreaterOrEqual };
+
+// One JVM_PROPERTIES value: a property name, "=", the expected value; or a
+// name, one of "<", "<=", ">", ">=", and a version.
 struct RequiredProperty {
     String name;
     String expected;
+    PropertyComparison comparison = PropertyComparison::Text;
 };
 
-// Splits at the first "=" and trims both sides; false when there is no "=".
+// Splits at the first "=", "<" or ">" (with "=" after "<" or ">" for "<=" and
+// ">=") and trims both sides; false when there is none of them.
 bool parseRequiredProperty(const String& value, RequiredProperty& out);
+
+// Whether a JVM's value of the property satisfies it: propertyValueMatches
+// for Text; otherwise the value must start with a digit and compare with the
+// expected version as asked (version order of jvm/version.h).
+bool propertySatisfied(const RequiredProperty& property, const String& actual);
+
+// The requirement as a reader would write it: the operator and the version,
+// or the expected text ("17", ">=17", "17...").
+String requirementText(const RequiredProperty& property);
 
 // Whether actual satisfies expected: exactly, or, when expected ends with
 // "...", by beginning with the text before the "..." ("..." alone accepts

@@ -1,7 +1,10 @@
 #include "jvm/search.h"
 
+#include <algorithm>
+
 #include "base/log.h"
 #include "base/settings.h"
+#include "jvm/version.h"
 #include "text/text.h"
 #include "ui/progress.h"
 
@@ -20,6 +23,137 @@ bool endsWithExeAfterBackslash(const String& path, const String& exe) {
     if (exe.empty() || path.size() <= exe.size()) return false;
     const std::size_t at = path.size() - exe.size();
     return path[at - 1] == '\\' && path.compare(at, exe.size(), exe) == 0;
+}
+
+
+// A home to verify, the line that says where it came from, and the version
+// its pattern matched (empty for a plain hint).
+struct HintCandidate {
+    String home;
+    String logLine;
+    String version;
+};
+using HintCandidates = std::vector<HintCandidate>;
+
+// Homes compared as Windows does: ASCII letters without regard to case, one
+// trailing backslash ignored.
+bool sameHome(const String& a, const String& b) {
+    const std::size_t la = a.size() - (!a.empty() && a.back() == '\\' ? 1 : 0);
+    const std::size_t lb = b.size() - (!b.empty() && b.back() == '\\' ? 1 : 0);
+    return la == lb && equalsIgnoringAsciiCase(a.substr(0, la), 0, b.substr(0, lb));
+}
+
+// Appends the candidates whose home is not there yet: two keys or two
+// variables often name one home, and each verify run starts a JVM.
+void addCandidates(HintCandidates& to, const HintCandidates& from) {
+    for (const HintCandidate& candidate : from) {
+        bool known = false;
+        for (const HintCandidate& have : to) known = known || sameHome(have.home, candidate.home);
+        if (!known) to.push_back(candidate);
+    }
+}
+
+String unquoted(String text) {
+    trim(text);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    return text;
+}
+
+String joinNames(const std::vector<PatternMatch>& matches) {
+    String text;
+    for (const PatternMatch& m : matches) text += (text.empty() ? "" : ", ") + m.path;
+    return text;
+}
+
+std::unique_ptr<JvmMatch> tryCandidates(JvmFile& jvm, const HintCandidates& candidates,
+                                        const String& verifyClasspath, const String& verifyClassName,
+                                        SearchSystem& system) {
+    std::unique_ptr<JvmMatch> match;
+    for (std::size_t i = 0; i < candidates.size() && !match; ++i) {
+        writeLog(candidates[i].logLine);
+        match = system.verifyAt(jvm, candidates[i].home, verifyClasspath, verifyClassName);
+    }
+    return match;
+}
+
+// The homes a platform hint names. A plain hint is read as it always was;
+// a hint with `*` or `?` in its key path names every matching key, newest
+// first.
+HintCandidates platformHintCandidates(const String& hint, SearchSystem& system) {
+    HintCandidates candidates;
+    if (hint.empty()) return candidates;
+    PlatformHint parts;
+    parsePlatformHint(hint, parts);
+    if (!parts.complete || !hasNamePattern(parts.keyPath) || !isKnownHive(parts.hive)) {
+        // Also the unknown hive of a pattern: the system reports it.
+        const String home = system.resolvePlatformHint(hint);
+        if (!home.empty())
+            candidates.push_back(HintCandidate{home, "Checking JVM at " + home + " which was resolved from platform hint " + hint,
+                                               String()});
+        return candidates;
+    }
+    const std::vector<PatternMatch> keys = expandPattern(
+        String(), parts.keyPath, [&](const String& parent) { return system.registrySubkeys(parts.hive, parent); });
+    writeLog("Platform hint " + hint + (keys.empty() ? " matches no key" : " matches " + joinNames(keys)));
+    for (const PatternMatch& key : keys) {
+        const String concrete = parts.hive + "\\" + key.path + "\\" + parts.valueName;
+        const String home = system.resolvePlatformHint(concrete);
+        if (home.empty()) continue;
+        addCandidates(candidates,
+                      HintCandidates{HintCandidate{
+                          home, "Checking JVM at " + home + " which was resolved from platform hint " + concrete, key.version}});
+    }
+    return candidates;
+}
+
+// The homes a path hint names on the drives: a plain hint on every drive in
+// order; a hint with `*` or `?` the folders that match, newest first.
+HintCandidates pathHintCandidates(const String& hint, const StringList& drives, SearchSystem& system) {
+    HintCandidates candidates;
+    String relative = hint;
+    if (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
+    if (!hasNamePattern(relative)) {
+        for (const String& drive : drives) {
+            const String candidate = pathHintCandidate(drive, hint);
+            candidates.push_back(HintCandidate{candidate, "Checking path hint " + candidate, String()});
+        }
+        return candidates;
+    }
+    std::vector<PatternMatch> folders;
+    for (const String& drive : drives) {
+        const std::vector<PatternMatch> found =
+            expandPattern(drive, relative, [&](const String& parent) { return system.subdirectories(parent); });
+        folders.insert(folders.end(), found.begin(), found.end());
+    }
+    sortNewestFirst(folders);
+    writeLog("Path hint " + hint + (folders.empty() ? " matches no folder" : " matches " + joinNames(folders)));
+    for (const PatternMatch& folder : folders)
+        addCandidates(candidates, HintCandidates{HintCandidate{folder.path, "Checking path hint " + folder.path, folder.version}});
+    return candidates;
+}
+
+// The folders of PATH that hold the executable; the home is the folder
+// above the executable's own folders (C:\jdk for C:\jdk\bin and bin\java.exe).
+HintCandidates pathVariableCandidates(const String& exe, SearchSystem& system) {
+    HintCandidates candidates;
+    const std::size_t slash = exe.rfind('\\');
+    const String exeDir = slash == NPOS ? String() : "\\" + exe.substr(0, slash);
+    const String path = system.environmentVariable("PATH");
+    std::size_t start = 0;
+    while (!exe.empty() && start <= path.size()) {
+        std::size_t end = path.find(';', start);
+        if (end == NPOS) end = path.size();
+        String folder = unquoted(path.substr(start, end - start));
+        start = end + 1;
+        if (!folder.empty() && folder.back() == '\\') folder.erase(folder.size() - 1);
+        if (folder.size() <= exeDir.size() || !equalsIgnoringAsciiCase(folder, folder.size() - exeDir.size(), exeDir))
+            continue;
+        const String home = folder.substr(0, folder.size() - exeDir.size());
+        if (!system.verifySystem().fileExists(home + "\\" + exe)) continue;
+        candidates.push_back(HintCandidate{home, "Checking JVM at " + home + " whose " + exe + " was found on the PATH", String()});
+    }
+    if (candidates.empty()) writeLog("No " + exe + " was found on the PATH");
+    return candidates;
 }
 
 }  // namespace
@@ -60,12 +194,9 @@ std::unique_ptr<JvmMatch> searchPlatformHints(JvmFile& jvm, const String& verify
     writeLog("Searching for " + jvm.description() + " using platform hints");
     std::unique_ptr<JvmMatch> match;
     for (std::size_t i = 0; i < count && !match; ++i) {
-        const String hint = tags.getValue("PLATFORM_HINT", i);
-        if (hint.empty()) continue;
-        const String home = system.resolvePlatformHint(hint);
-        if (home.empty()) continue;
-        writeLog("Checking JVM at " + home + " which was resolved from platform hint " + hint);
-        match = system.verifyAt(jvm, home, verifyClasspath, verifyClassName);
+        // A plain hint is resolved only after the one before it was tried.
+        const HintCandidates candidates = platformHintCandidates(tags.getValue("PLATFORM_HINT", i), system);
+        match = tryCandidates(jvm, candidates, verifyClasspath, verifyClassName, system);
     }
     return match;
 }
@@ -80,12 +211,66 @@ std::unique_ptr<JvmMatch> searchPathHints(JvmFile& jvm, const String& verifyClas
     const StringList drives = system.listFixedDrives();
     std::unique_ptr<JvmMatch> match;
     for (std::size_t i = 0; i < count && !match; ++i) {
-        const String hint = tags.getValue("PATH_HINT", i);
-        for (std::size_t d = 0; d < drives.size() && !match; ++d) {
-            const String candidate = pathHintCandidate(drives[d], hint);
-            writeLog("Checking path hint " + candidate);
-            match = system.verifyAt(jvm, candidate, verifyClasspath, verifyClassName);
+        const HintCandidates candidates = pathHintCandidates(tags.getValue("PATH_HINT", i), drives, system);
+        match = tryCandidates(jvm, candidates, verifyClasspath, verifyClassName, system);
+    }
+    return match;
+}
+
+std::unique_ptr<JvmMatch> searchHintsNewestFirst(JvmFile& jvm, const String& verifyClasspath,
+                                                 const String& verifyClassName, SearchSystem& system) {
+    if (!hasRequiredProperties(jvm)) return nullptr;
+    const TagFile& tags = jvm.tagFile();
+    writeLog("Searching for " + jvm.description() + " using platform and path hints, newest first");
+    HintCandidates all;
+    const std::size_t platformCount = tags.valueCount("PLATFORM_HINT");
+    for (std::size_t i = 0; i < platformCount; ++i)
+        addCandidates(all, platformHintCandidates(tags.getValue("PLATFORM_HINT", i), system));
+    const StringList drives = system.listFixedDrives();
+    const std::size_t pathCount = tags.valueCount("PATH_HINT");
+    for (std::size_t i = 0; i < pathCount; ++i)
+        addCandidates(all, pathHintCandidates(tags.getValue("PATH_HINT", i), drives, system));
+    std::stable_sort(all.begin(), all.end(), [](const HintCandidate& a, const HintCandidate& b) {
+        return compareVersions(a.version, b.version) > 0;
+    });
+    return tryCandidates(jvm, all, verifyClasspath, verifyClassName, system);
+}
+
+std::unique_ptr<JvmMatch> searchEnvironmentHints(JvmFile& jvm, const String& verifyClasspath,
+                                                 const String& verifyClassName, SearchSystem& system) {
+    const TagFile& tags = jvm.tagFile();
+    const std::size_t count = tags.valueCount("ENV_HINT");
+    const bool onPath = tags.getBool("EXE_ON_PATH", false);
+    if (count == 0 && !onPath) return nullptr;
+    if (!hasRequiredProperties(jvm)) return nullptr;
+    writeLog("Searching for " + jvm.description() + " using environment hints");
+    HintCandidates candidates;
+    for (std::size_t i = 0; i < count; ++i) {
+        String name = tags.getValue("ENV_HINT", i);
+        trim(name);
+        if (name.empty()) continue;
+        const String home = unquoted(system.environmentVariable(name));
+        if (home.empty()) {
+            writeLog("Environment variable " + name + " is not set");
+            continue;
         }
+        addCandidates(candidates, HintCandidates{HintCandidate{
+                                      home, "Checking JVM at " + home + " which was named by environment variable " + name,
+                                      String()}});
+    }
+    if (onPath) addCandidates(candidates, pathVariableCandidates(jvm.jvmExe(), system));
+    std::unique_ptr<JvmMatch> match;
+    for (const HintCandidate& candidate : candidates) {
+        writeLog(candidate.logLine);
+        // Whatever lies in these places was put there by hand: a java.exe
+        // that does not start is one more JVM that does not fit.
+        try {
+            match = system.verifyAt(jvm, candidate.home, verifyClasspath, verifyClassName);
+        } catch (const LauncherException& e) {
+            writeLog("Rejected JVM at " + candidate.home + ": " + e.message());
+            recordVerifyOutcome(jvm, candidate.home, e.message());
+        }
+        if (match) break;
     }
     return match;
 }
@@ -103,6 +288,7 @@ void JvmSearch::getVerifyClass(String& classpath, String& className) {
 }
 
 void JvmSearch::find(JvmMatchList& results) {
+    VerifyJournal journal;
     match_.reset();
     prepareVerifyClass();
     const String& classpath = verifyClass_.classpath();
@@ -124,8 +310,13 @@ void JvmSearch::find(JvmMatchList& results) {
             searchAllSeen = jvm.tagFile().getBool("SEARCH_ALL", false);
             DetailSaver savedDetail;
             setDetail(DETAIL_SEARCHING_FOR, jvm.description());
-            match_ = searchPlatformHints(jvm, classpath, className, *system_);
-            if (!match_) match_ = searchPathHints(jvm, classpath, className, *system_);
+            if (jvm.tagFile().getBool("PREFER_NEWEST", false)) {
+                match_ = searchHintsNewestFirst(jvm, classpath, className, *system_);
+            } else {
+                match_ = searchPlatformHints(jvm, classpath, className, *system_);
+                if (!match_) match_ = searchPathHints(jvm, classpath, className, *system_);
+            }
+            if (!match_) match_ = searchEnvironmentHints(jvm, classpath, className, *system_);
         }
     }
 
@@ -134,6 +325,8 @@ void JvmSearch::find(JvmMatchList& results) {
         exhaustiveSearch(results);
     }
     if (match_) results.push_back(std::move(match_));
+    // One line a support desk can read: every home tried, and why it failed.
+    if (results.empty()) writeLog(journal.summary());
 }
 
 void JvmSearch::searchAll(JvmMatchList& results) {

@@ -35,6 +35,16 @@ public:
     // Walks root (such as C:\) with the search walker for names; true when
     // search.onCandidate ended the walk.
     virtual bool walkDrive(const String& root, const StringList& names, JvmSearch& search) = 0;
+    // The names of the subkeys of keyPath under hive (a hive name of the
+    // table), in every registry view a platform hint is read in; empty when
+    // the key cannot be opened.
+    virtual StringList registrySubkeys(const String& hive, const String& keyPath) = 0;
+    // The names of the folders directly in dir (such as C:\Program Files);
+    // empty when it cannot be listed.
+    virtual StringList subdirectories(const String& dir) = 0;
+    // An environment variable of the launcher as it was started (the verify
+    // runs change JAVA_HOME); empty when it is not set.
+    virtual String environmentVariable(const String& name) = 0;
 };
 
 // The search walker's name filter: path ends with name, ASCII letters
@@ -58,6 +68,16 @@ std::unique_ptr<JvmMatch> searchPlatformHints(JvmFile& jvm, const String& verify
                                               const String& verifyClassName, SearchSystem& system);
 std::unique_ptr<JvmMatch> searchPathHints(JvmFile& jvm, const String& verifyClasspath,
                                           const String& verifyClassName, SearchSystem& system);
+// With PREFER_NEWEST: the candidates of every platform and path hint,
+// tried together, newest first by the version their patterns matched.
+std::unique_ptr<JvmMatch> searchHintsNewestFirst(JvmFile& jvm, const String& verifyClasspath,
+                                                 const String& verifyClassName, SearchSystem& system);
+// ENV_HINT (variables whose value is a JVM home) and EXE_ON_PATH (the
+// folders of PATH that hold the executable); none when the file has
+// neither. A candidate whose executable cannot be started is refused and
+// the search goes on.
+std::unique_ptr<JvmMatch> searchEnvironmentHints(JvmFile& jvm, const String& verifyClasspath,
+                                                 const String& verifyClassName, SearchSystem& system);
 
 using JvmMatchList = std::vector<std::unique_ptr<JvmMatch>>;
 

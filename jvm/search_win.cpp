@@ -43,14 +43,13 @@ bool runningUnderWow64() {
     return isWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-// The registry view this process does not read by default, or 0 where
-// there is only one.
+// The registry view a hint is read in after the default one, or 0 when there
+// is none: the 64-bit view for the 32-bit launcher on 64-bit Windows; for a
+// 64-bit build (local trials under a 64-bit-only Wine), the 32-bit view that
+// x86 installers write.
 REGSAM otherRegistryView() {
-#ifdef _WIN64
-    return KEY_WOW64_32KEY;
-#else
+    if (sizeof(void*) == 8) return KEY_WOW64_32KEY;
     return runningUnderWow64() ? KEY_WOW64_64KEY : 0;
-#endif
 }
 
 // The value named by the hint in one registry view; when the key opens but
@@ -67,6 +66,40 @@ LONG readHint(HKEY root, const PlatformHint& hint, REGSAM view, String& out) {
     if (error != ERROR_SUCCESS) return error;
     return readRegistryString(whole.get(), String(), out);
 }
+
+// Appends the names of key's subkeys that names does not hold yet (ignoring
+// case, as the registry does).
+void appendSubkeys(HKEY root, const String& keyPath, REGSAM view, StringList& names) {
+    RegKey key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ | view, key.receive()) != ERROR_SUCCESS) return;
+    char name[256];  // the registry's limit for a key name, and its NUL
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        const LONG error = RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (error == ERROR_MORE_DATA) continue;
+        if (error != ERROR_SUCCESS) return;
+        const String found(name, length);
+        bool known = false;
+        for (const String& have : names) known = known || lstrcmpiA(have.c_str(), found.c_str()) == 0;
+        if (!known) names.push_back(found);
+    }
+}
+
+// The launcher's environment as it started: every verify run sets JAVA_HOME
+// to the home it tries, so later reads would see that instead of the user's.
+// Taken while the program's statics are made, before any verify run.
+const StringList& startupEnvironment() {
+    static const StringList environment = [] {
+        StringList entries;
+        char* block = GetEnvironmentStringsA();
+        if (block == nullptr) return entries;
+        for (const char* entry = block; *entry != '\0'; entry += std::strlen(entry) + 1) entries.push_back(entry);
+        FreeEnvironmentStringsA(block);
+        return entries;
+    }();
+    return environment;
+}
+const StringList& startupEnvironmentTaken = startupEnvironment();
 
 void logInvalidHint(const String& reason) {
     writeLog(formatStringText(IDS_INVALID_HINT, StringList{reason}), LOG_WARNING);
@@ -115,6 +148,40 @@ public:
         JvmSearchWalker walker(names, search);
         return walker.walk(root);
     }
+
+    StringList registrySubkeys(const String& hive, const String& keyPath) override {
+        StringList names;
+        HKEY root = hiveKey(hive);
+        if (root == nullptr) return names;
+        // Both views, as a plain hint is read: x86 and x64 installers each
+        // register in their own.
+        appendSubkeys(root, keyPath, 0, names);
+        const REGSAM other = otherRegistryView();
+        if (other != 0) appendSubkeys(root, keyPath, other, names);
+        return names;
+    }
+
+    StringList subdirectories(const String& dir) override {
+        StringList names;
+        WIN32_FIND_DATAA entry;
+        FindHandle listing(FindFirstFileA((dir + "\\*").c_str(), &entry));
+        if (!listing.valid()) return names;
+        do {
+            const String name(entry.cFileName);
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+                names.push_back(name);
+        } while (FindNextFileA(listing.get(), &entry));
+        return names;
+    }
+
+    String environmentVariable(const String& name) override {
+        for (const String& entry : startupEnvironment()) {
+            const std::size_t eq = entry.find('=', 1);  // "=C:=..." entries start with "="
+            if (eq == String::npos || eq != name.size()) continue;
+            if (lstrcmpiA(entry.substr(0, eq).c_str(), name.c_str()) == 0) return entry.substr(eq + 1);
+        }
+        return String();
+    }
 };
 
 }  // namespace
@@ -147,8 +214,9 @@ String resolvePlatformHint(const String& hint) {
     const LONG error = readHint(root, parts, 0, home);
     if (error == ERROR_SUCCESS) return home;
     // 64-bit JVM installers write the 64-bit view, which a 32-bit program
-    // does not see by default (and a 64-bit build, the 32-bit one).
-    if (const REGSAM other = otherRegistryView()) {
+    // does not see by default.
+    const REGSAM other = otherRegistryView();
+    if (other != 0) {
         String otherHome;
         if (readHint(root, parts, other, otherHome) == ERROR_SUCCESS) return otherHome;
     }

@@ -12,7 +12,8 @@ LONG readRegistryString(HKEY key, const String& valueName, String& out);
 
 // The home a platform hint names: the value, else the default value of the
 // key formed by everything after the hive, in the default registry view and
-// then, for a 32-bit process on 64-bit Windows, in the 64-bit view. Empty
+// then in the other one (the 64-bit view for a 32-bit process on 64-bit
+// Windows, the 32-bit view for a 64-bit build). Empty
 // (with a warning) when neither can be read. Throws LauncherException for a
 // hive not in the table.
 String resolvePlatformHint(const String& hint);

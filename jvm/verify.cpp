@@ -26,9 +26,42 @@ constexpr unsigned long VERIFY_TIME_LIMIT_MS = 120000;
 
 VerifyRunner* verifyRunner = nullptr;
 
+// The journal that verifications are noted in; a new one hides the one
+// before it until it ends.
+struct JournalEntry {
+    String home;
+    String outcome;
+};
+VerifyJournal* activeJournal = nullptr;
+std::vector<JournalEntry> journalEntries;
+
 }  // namespace
 
 void setVerifyRunner(VerifyRunner* runner) { verifyRunner = runner; }
+
+VerifyJournal::VerifyJournal() : previous_(activeJournal) {
+    activeJournal = this;
+    journalEntries.clear();
+}
+
+VerifyJournal::~VerifyJournal() {
+    activeJournal = previous_;
+    journalEntries.clear();
+}
+
+String VerifyJournal::summary() const {
+    String text = "Candidates tried:";
+    if (journalEntries.empty()) return text + " none";
+    for (std::size_t i = 0; i < journalEntries.size(); ++i)
+        text += (i == 0 ? " " : ", ") + journalEntries[i].home + " (" + journalEntries[i].outcome + ")";
+    return text;
+}
+
+void recordVerifyOutcome(const JvmFile& jvm, const String& home, const String& outcome) {
+    if (activeJournal == nullptr) return;
+    const String description = jvm.description();
+    journalEntries.push_back(JournalEntry{home, description.empty() ? outcome : description + ": " + outcome});
+}
 
 void VerifyClass::set(const String& classpath, const String& className) {
     classpath_ = classpath;
@@ -83,29 +116,43 @@ String buildVerifyCommand(const JvmFile& jvm, const String& home, const String& 
     return command;
 }
 
-bool checkVerifyOutput(const String& output, const std::vector<RequiredProperty>& required) {
-    if (output.empty()) return false;
+bool checkVerifyOutput(const String& output, const std::vector<RequiredProperty>& required, String* reason) {
+    String why;
+    if (!reason) reason = &why;
+    if (output.empty()) {
+        *reason = "the verify run printed nothing";
+        return false;
+    }
     std::size_t pos = 0;
     String line;
     readLineAt(output, pos, line);
     if (line != VERIFY_MAGIC) {
         writeLog("Invalid magic value: " + line + "\n", LOG_ERROR);
+        *reason = "the verify run printed " + line + " instead of the magic number";
         return false;
     }
     // A property the run did not report is not a match: output cut short
     // (a JVM that died after the magic line, a verify class that skips
     // arguments) must not pass a check it never answered.
     for (const RequiredProperty& property : required) {
-        if (pos >= output.size()) return false;
+        if (pos >= output.size()) {
+            *reason = property.name + " was not reported";
+            return false;
+        }
         line.clear();
         readLineAt(output, pos, line);
-        if (!propertyValueMatches(property.expected, line)) return false;
+        if (!propertySatisfied(property, line)) {
+            *reason = property.name + " is " + line + ", wanted " + requirementText(property);
+            return false;
+        }
     }
     return true;
 }
 
 bool runVerify(JvmFile& jvm, const String& home, const String& verifyClasspath,
-               const String& verifyClassName) {
+               const String& verifyClassName, String* reason) {
+    String why;
+    if (!reason) reason = &why;
     // First, whatever follows: the launch machinery reads it for JAVA_HOME.
     jvm.tagFile().setValue("JVM_HOME", home);
     std::vector<RequiredProperty> required;
@@ -119,11 +166,13 @@ bool runVerify(JvmFile& jvm, const String& home, const String& verifyClasspath,
             output = verifyRunner->run(jvm, command);
         } catch (const ChildStopped& stopped) {
             writeLog("The verify run was stopped: " + stopped.message() + ".", LOG_WARNING);
+            *reason = "the verify run was stopped";
             stepProgress(VERIFY_RUN_STEPS);
             return false;
         }
     }
-    const bool result = checkVerifyOutput(output, required);
+    const bool result = checkVerifyOutput(output, required, reason);
+    if (!result) writeLog("Rejected JVM at " + home + ": " + *reason, LOG_PLAIN);
     stepProgress(VERIFY_RUN_STEPS);
     return result;
 }
@@ -144,6 +193,7 @@ std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const Strin
 
     if (!system.fileExists(exe)) {
         writeLog(exe + " does not exist", LOG_PLAIN);
+        recordVerifyOutcome(jvm, home, exeName + " does not exist");
         stepProgress(MISSING_EXE_STEPS);
         return nullptr;
     }
@@ -153,9 +203,14 @@ std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const Strin
         jvm.tagFile().setValue("JVM_HOME", home);
         stepProgress(VERIFY_RUN_STEPS);
     } else {
-        if (!runVerify(jvm, home, verifyClasspath, verifyClassName)) return nullptr;
+        String reason;
+        if (!runVerify(jvm, home, verifyClasspath, verifyClassName, &reason)) {
+            recordVerifyOutcome(jvm, home, reason);
+            return nullptr;
+        }
         cached.rememberPass();
     }
+    recordVerifyOutcome(jvm, home, "accepted");
     writeLog("Found matching JVM at " + home, LOG_PLAIN);
     return std::unique_ptr<JvmMatch>(new JvmMatch(home, jvm.tagFile()));
 }

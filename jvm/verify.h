@@ -80,13 +80,37 @@ String buildVerifyCommand(const JvmFile& jvm, const String& home, const String& 
 
 // Whether the verify run's standard output shows a JVM with the required
 // properties: the magic line first, then one value per property. Lines are
-// trimmed; output that ends before every property was reported fails.
-bool checkVerifyOutput(const String& output, const std::vector<RequiredProperty>& required);
+// trimmed; output that ends before every property was reported fails. On a
+// failure, reason (when given) says why, for the log: "java.vendor is X,
+// wanted Y".
+bool checkVerifyOutput(const String& output, const std::vector<RequiredProperty>& required,
+                       String* reason = nullptr);
 
 // Sets the JVM file's JVM_HOME to home, runs the verify command on behalf of
-// the JVM file with output capture and checks what it printed.
+// the JVM file with output capture and checks what it printed. A rejected
+// JVM is logged with the reason, which reason (when given) receives too.
 bool runVerify(JvmFile& jvm, const String& home, const String& verifyClasspath,
-               const String& verifyClassName);
+               const String& verifyClassName, String* reason = nullptr);
+
+// The homes verified while one lives, each with its outcome, so that a
+// search that found nothing can say in one line what it tried and why each
+// was refused. One at a time (the search runs on one thread).
+class VerifyJournal {
+public:
+    VerifyJournal();
+    ~VerifyJournal();
+    VerifyJournal(const VerifyJournal&) = delete;
+    VerifyJournal& operator=(const VerifyJournal&) = delete;
+
+    // "Candidates tried: HOME (DESC: OUTCOME), ..." or "Candidates tried: none".
+    String summary() const;
+
+private:
+    VerifyJournal* previous_;
+};
+
+// Notes a verified home and its outcome in the living journal, if any.
+void recordVerifyOutcome(const JvmFile& jvm, const String& home, const String& outcome);
 
 // A match when home holds the JVM file's executable and its verify run
 // passes; none otherwise (and, silently, for an empty JVM_EXE or home).

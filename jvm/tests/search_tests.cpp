@@ -235,4 +235,81 @@ TEST_F(SearchTest, FileWithoutExeIsNeverACandidate) {
     EXPECT_EQ(StringList{"java.exe"}, system.names);
 }
 
+TEST_F(SearchTest, PatternHintsOfferEveryMatchNewestFirst) {
+    TagFile& a = jvm("A", "bin\\java.exe");
+    a.addValue("PLATFORM_HINT", "HKEY_LOCAL_MACHINE\\SW\\JDK\\17*\\JavaHome");
+    a.addValue("PATH_HINT", "\\Java\\jdk-17.*");
+    system.subkeys["HKEY_LOCAL_MACHINE\\SW\\JDK"] = {"17.0.9", "21", "17.0.12", "17"};
+    system.registry["HKEY_LOCAL_MACHINE\\SW\\JDK\\17.0.9\\JavaHome"] = "D:\\jdk-17.0.9";
+    system.registry["HKEY_LOCAL_MACHINE\\SW\\JDK\\17.0.12\\JavaHome"] = "D:\\jdk-17.0.12\\";
+    // Two keys naming one home: verified once.
+    system.registry["HKEY_LOCAL_MACHINE\\SW\\JDK\\17\\JavaHome"] = "d:\\JDK-17.0.12";
+    system.drives = {"C:", "E:"};
+    system.folders["C:\\Java"] = {"jdk-17.0.2", "jdk-21", "jdk-17.0.10"};
+    system.folders["E:\\Java"] = {"jdk-17.0.11"};
+    search.find(results);
+    EXPECT_EQ((StringList{"HKEY_LOCAL_MACHINE\\SW\\JDK\\17.0.12\\JavaHome", "HKEY_LOCAL_MACHINE\\SW\\JDK\\17.0.9\\JavaHome",
+                          "HKEY_LOCAL_MACHINE\\SW\\JDK\\17\\JavaHome"}),
+              system.hintsResolved);
+    EXPECT_EQ((StringList{"A@D:\\jdk-17.0.12\\", "A@D:\\jdk-17.0.9", "A@E:\\Java\\jdk-17.0.11",
+                          "A@C:\\Java\\jdk-17.0.10", "A@C:\\Java\\jdk-17.0.2"}),
+              system.verified);
+}
+
+TEST_F(SearchTest, PreferNewestOrdersAcrossHints) {
+    TagFile& a = jvm("A", "bin\\java.exe");
+    a.setValue("PREFER_NEWEST", "1");
+    a.addValue("PLATFORM_HINT", "HKEY_LOCAL_MACHINE\\JavaSoft\\JDK\\*\\JavaHome");
+    a.addValue("PLATFORM_HINT", "HKEY_LOCAL_MACHINE\\Azul\\zulu-*\\InstallationPath");
+    a.addValue("PATH_HINT", "Java\\jdk-*");
+    system.subkeys["HKEY_LOCAL_MACHINE\\JavaSoft\\JDK"] = {"17.0.9"};
+    system.subkeys["HKEY_LOCAL_MACHINE\\Azul"] = {"zulu-21", "zulu-8"};
+    system.registry["HKEY_LOCAL_MACHINE\\JavaSoft\\JDK\\17.0.9\\JavaHome"] = "C:\\o17";
+    system.registry["HKEY_LOCAL_MACHINE\\Azul\\zulu-21\\InstallationPath"] = "C:\\z21";
+    system.registry["HKEY_LOCAL_MACHINE\\Azul\\zulu-8\\InstallationPath"] = "C:\\z8";
+    system.drives = {"C:"};
+    system.folders["C:\\Java"] = {"jdk-11.0.2", "jdk-25"};
+    system.valid = {{"A", "C:\\z21"}, {"A", "C:\\o17"}};
+    search.find(results);
+    ASSERT_EQ(1u, results.size());
+    EXPECT_EQ("C:\\z21", results[0]->home);
+    EXPECT_EQ((StringList{"A@C:\\Java\\jdk-25", "A@C:\\z21"}), system.verified);
+}
+
+TEST_F(SearchTest, EnvironmentAndPathCandidatesAfterTheHints) {
+    TagFile& a = jvm("A", "bin\\java.exe");
+    a.addValue("PATH_HINT", "java");
+    a.addValue("ENV_HINT", "JAVA_HOME");
+    a.addValue("ENV_HINT", "JDK_HOME");
+    a.addValue("ENV_HINT", "UNSET");
+    a.setValue("EXE_ON_PATH", "1");
+    system.drives = {"C:"};
+    system.environment["JAVA_HOME"] = "\"D:\\odd place\\jdk\"";
+    system.environment["JDK_HOME"] = "D:\\odd place\\jdk\\";
+    system.environment["PATH"] = "C:\\Windows;\"C:\\broken\\bin\";C:\\tools\\java.exe;C:\\good\\BIN\\;C:\\bin";
+    system.failToStart = {"D:\\odd place\\jdk", "C:\\broken"};
+    system.valid = {{"A", "C:\\good"}};
+    search.find(results);
+    ASSERT_EQ(1u, results.size());
+    EXPECT_EQ("C:\\good", results[0]->home);
+    // The hints first; a home named twice is tried once; one that cannot be
+    // started is refused and the search goes on.
+    EXPECT_EQ((StringList{"A@C:\\java", "A@D:\\odd place\\jdk", "A@C:\\broken", "A@C:\\good"}), system.verified);
+}
+
+TEST_F(SearchTest, VariablesAndPathOnlyWhenTheFileAsks) {
+    TagFile& a = jvm("A", "bin\\java.exe");
+    a.addValue("PLATFORM_HINT", "HKEY_LOCAL_MACHINE\\K\\1?\\V");
+    a.addValue("PATH_HINT", "jdk-1?");
+    system.environment["JAVA_HOME"] = "D:\\jdk";
+    system.environment["PATH"] = "D:\\jdk\\bin";
+    system.subkeys["HKEY_LOCAL_MACHINE\\K"] = {"17"};
+    system.drives = {"C:"};
+    system.folders["C:"] = {"jdk-17"};
+    search.find(results);
+    EXPECT_TRUE(results.empty());
+    EXPECT_EQ((StringList{"HKEY_LOCAL_MACHINE\\K\\17\\V"}), system.hintsResolved);
+    EXPECT_EQ(StringList{"A@C:\\jdk-17"}, system.verified);
+}
+
 }  // namespace

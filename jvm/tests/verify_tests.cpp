@@ -135,6 +135,31 @@ TEST_F(VerifyTest, CheckVerifyOutput) {
     }
 }
 
+TEST_F(VerifyTest, RefusalReasons) {
+    struct Case {
+        const char* output;
+        std::vector<const char*> required;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"1739021872\n25\n", {"java.specification.version=17"}, "java.specification.version is 25, wanted 17"},
+        {"1739021872\n11\n", {"java.specification.version>=17"}, "java.specification.version is 11, wanted >=17"},
+        {"1739021872\n17\n22\n", {"java.specification.version>=17", "java.specification.version<22"},
+         "java.specification.version is 22, wanted <22"},
+        {"1739021872\n11.0.2\n", {"java.version=17..."}, "java.version is 11.0.2, wanted 17..."},
+        {"1739021872\n", {"java.vendor=X"}, "java.vendor was not reported"},
+        {"", {}, "the verify run printed nothing"},
+        {"oops\n", {}, "the verify run printed oops instead of the magic number"},
+    };
+    for (const Case& c : cases) {
+        std::vector<RequiredProperty> required;
+        for (const char* r : c.required) required.push_back(properties({r})[0]);
+        String reason;
+        EXPECT_FALSE(checkVerifyOutput(c.output, required, &reason)) << c.output;
+        EXPECT_EQ(c.reason, reason) << c.output;
+    }
+}
+
 struct CommandCase {
     const char* home;
     const char* classpath;
@@ -235,7 +260,8 @@ TEST_F(VerifyTest, VerifyAtOutcomes) {
     const Case cases[] = {
         {"match", "C:\\jvm\\", true, "1739021872\n17.0.15\n", true,
          "Found matching JVM at C:\\jvm\\\n", "stepProgress(6)"},
-        {"no match", "C:\\jvm", true, "1739021872\n1.8.0\n", false, "ErrOut:\n\n", "stepProgress(6)"},
+        {"no match", "C:\\jvm", true, "1739021872\n1.8.0\n", false,
+         "ErrOut:\n\nRejected JVM at C:\\jvm: java.version is 1.8.0, wanted 17...\n", "stepProgress(6)"},
         {"missing", "C:\\jvm", false, "", false, "C:\\jvm\\bin\\java.exe does not exist\n", "stepProgress(2)"},
     };
     jvm.addValue("JVM_PROPERTIES", "java.version=17...");

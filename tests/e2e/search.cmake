@@ -20,7 +20,8 @@ foreach(case hints walk)
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/search.sh ${case} $<TARGET_FILE:mglauncher>
             ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR} $<TARGET_FILE:cancel_java>)
   set_tests_properties(e2e.search.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 600
-    FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
+    FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"
+    RESOURCE_LOCK vendor-registry)
 endforeach()
 
 # The verify cache: a JVM home of its own in the build's prefix.
@@ -28,4 +29,16 @@ add_test(NAME e2e.verifycache
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/verifycache.sh $<TARGET_FILE:mglauncher>
           ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR})
 set_tests_properties(e2e.verifycache PROPERTIES LABELS "wine;e2e" TIMEOUT 600
-  FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
+  FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"
+  RESOURCE_LOCK vendor-registry)
+
+# The ready JVM files against the registry values and folders that the Java
+# installers leave (the distribution table of docs/vendor-guide.md). It writes
+# the vendors' keys of the machine-wide registry, which the cases above read
+# too: hence the lock.
+add_test(NAME e2e.jvmfiles
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/jvmfiles.sh $<TARGET_FILE:mglauncher>
+          ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR})
+set_tests_properties(e2e.jvmfiles PROPERTIES LABELS "wine;e2e" TIMEOUT 1800
+  FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"
+  RESOURCE_LOCK vendor-registry)

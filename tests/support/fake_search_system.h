@@ -10,7 +10,6 @@
 #include "jvm/search.h"
 #include "tests/support/fake_verify_system.h"
 
-
 class FakeSearchSystem : public SearchSystem {
 public:
     VerifySystem& verifySystem() override { return verifyFiles; }
@@ -18,6 +17,7 @@ public:
                                        const String&) override {
         verified.push_back(jvm.description() + "@" + home);
         jvm.tagFile().setValue("JVM_HOME", home);
+        if (failToStart.count(home)) throw LauncherException("Execution of Child Process Failed");
         if (!valid.count({jvm.description(), home})) return nullptr;
         return std::unique_ptr<JvmMatch>(new JvmMatch(home, jvm.tagFile()));
     }
@@ -45,7 +45,24 @@ public:
         return false;
     }
 
+    StringList registrySubkeys(const String& hive, const String& keyPath) override {
+        auto it = subkeys.find(hive + "\\" + keyPath);
+        return it == subkeys.end() ? StringList() : it->second;
+    }
+    StringList subdirectories(const String& dir) override {
+        auto it = folders.find(dir);
+        return it == folders.end() ? StringList() : it->second;
+    }
+    String environmentVariable(const String& name) override {
+        auto it = environment.find(name);
+        return it == environment.end() ? String() : it->second;
+    }
+
     FakeVerifySystem verifyFiles{true, "C:\\tmp\\Verify.jar"};
+    std::map<String, StringList> subkeys;  // "HIVE\key\path" -> subkey names
+    std::map<String, StringList> folders;  // "C:\dir" -> folder names
+    std::map<String, String> environment;
+    std::set<String> failToStart;  // homes whose executable cannot be started
     std::set<std::pair<String, String>> valid;
     std::map<String, String> registry;
     StringList drives;
