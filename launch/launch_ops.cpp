@@ -1,5 +1,8 @@
 #include "launch/launch_ops.h"
 
+#include <cstdio>
+#include <string>
+
 #include "instructions/variables.h"
 #include "launcher/log.h"
 #include "launcher/settings.h"
@@ -81,7 +84,12 @@ void LaunchOperations::launch(JvmFile& jvmFile, LaunchScript& script, std::int16
         setDetail(DETAIL_NONE, String());
     }
     hideAfter(seconds);
-    script.execute(jvmFile, &passThroughArgs, javaConsole);
+    const unsigned long exitCode = script.execute(jvmFile, &passThroughArgs, javaConsole);
+    writeLog("The application ended with exit code " + exitCodeText(exitCode) + ".", LOG_PLAIN);
+    // An application that fails at once (a wrong main class, a missing
+    // class path entry) would otherwise vanish with the window, its reason
+    // only in a log that may not exist.
+    if (exitCode != 0 && isWindowShown()) showMessage(applicationFailureText(exitCode, script.errorTail()));
 }
 
 void LaunchOperations::launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds) {
@@ -121,6 +129,44 @@ void LaunchOperations::executeEmbeddedLauncher(std::int32_t position) {
     system_.runProcess(embeddedLauncherCommand(secondLauncher, launcherPath, allArgs), directory, true, false,
                        false);
     system_.unregisterTempDir(directory);
+}
+
+String exitCodeText(unsigned long exitCode) {
+    String text = std::to_string(exitCode);
+    // Exception codes (0xC0000005) read better in hexadecimal.
+    if (exitCode >= 0x10000000UL) {
+        char hex[24];
+        std::snprintf(hex, sizeof hex, "%08lX", exitCode);
+        text += " (0x" + String(hex) + ")";
+    }
+    return text;
+}
+
+String lastLines(const String& text, std::size_t maxLines, std::size_t maxChars) {
+    std::size_t end = text.find_last_not_of(" \t\r\n");
+    if (end == NPOS) return String();
+    ++end;
+    std::size_t begin = end;
+    for (std::size_t lines = 0; lines < maxLines && begin > 0; ++lines) {
+        std::size_t newline = text.rfind('\n', begin - 1);
+        if (newline == NPOS) {
+            begin = 0;
+            break;
+        }
+        begin = newline + 1;
+        if (lines + 1 < maxLines) begin = newline;
+    }
+    if (begin < end && text[begin] == '\n') ++begin;
+    String result = text.substr(begin, end - begin);
+    if (result.size() > maxChars) result = "..." + result.substr(result.size() - maxChars);
+    return result;
+}
+
+String applicationFailureText(unsigned long exitCode, const String& errorOutput) {
+    String text = "The application ended with exit code " + exitCodeText(exitCode) + ".";
+    String lines = lastLines(errorOutput, 12, 1500);
+    if (!lines.empty()) text += "\n\n" + lines;
+    return text;
 }
 
 String quoteArgumentIfNeeded(const String& argument) {

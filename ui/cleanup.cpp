@@ -16,7 +16,10 @@
 bool deleteEntry(const String& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     bool directory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    // A link's attributes may be its target's; changing them could reach
+    // the target.
+    bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!link && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         DWORD writable = attributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
         SetFileAttributesA(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
     }
@@ -29,7 +32,8 @@ bool deleteEntry(const String& path) {
 void deletePath(const String& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    // A link is removed itself; the tree it points to is not ours.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         TreeRemover remover;
         remover.walk(path);
     } else {
@@ -40,6 +44,12 @@ void deletePath(const String& path) {
 bool TreeRemover::onFile(const String& path) {
     deleteEntry(path);  // a failure is logged and keeps its directories
     return false;
+}
+
+void TreeRemover::onDirectoryLink(const String& path) {
+    // RemoveDirectory removes a directory link without touching its target.
+    // A link that stays behind keeps its directory, like a locked file.
+    if (!deleteEntry(path)) failedDirectories_.push_back(path);
 }
 
 bool TreeRemover::walk(const String& root) {

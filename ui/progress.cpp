@@ -161,3 +161,5 @@ void setCaption(const String& text) {
 }
 
 bool isCancelRequested() { return cancelRequested; }
+
+bool isWindowShown() { return progressDialog != nullptr && ::IsWindowVisible(progressDialog); }

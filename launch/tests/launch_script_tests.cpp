@@ -76,7 +76,7 @@ TEST_F(LaunchScriptTest, ExpansionRescanAndDelimiterPairs) {
         {"#HOME#\\bin", "C:\\Users\\me\\bin"},
         {"a#UNSET#b", "ab"},
         {"a#EMPTY#b", "ab"},
-        {"#OUTER#", "in!"},                 // a replacement is scanned again
+        {"#OUTER#", "#INNER#!"},            // a value is data, never scanned again
         {"100%", "100%"},                   // one "%" among the last two characters
         {"x %y", "x %y"},
         {"a %% b", "a % b"},                // a doubled delimiter with none after it
@@ -98,30 +98,34 @@ TEST_F(LaunchScriptTest, DoubledPercentBeforeACallOpensAReference) {
 }
 
 TEST_F(LaunchScriptTest, SelfReproducingReplacementsStop) {
-    env.variables["LOOP"] = "#LOOP#";
-    env.variables["GROW"] = "x#GROW#";
-    env.variables["PING"] = "#PONG#";
-    env.variables["PONG"] = "#PING#";
-    for (const char* command : {"#LOOP#", "a #GROW# b", "#PING#"}) {
+    // Tags of the JVM file are written by the vendor and scanned again.
+    jvm.setValue("LOOP", "@LOOP@");
+    jvm.setValue("GROW", "x@GROW@");
+    jvm.setValue("PING", "@PONG@");
+    jvm.setValue("PONG", "@PING@");
+    for (const char* command : {"@LOOP@", "a @GROW@ b", "@PING@"}) {
         String message = buildError(command);
-        EXPECT_EQ(message.find("Launch script error: The reference #"), 0u) << command << ": " << message;
+        EXPECT_EQ(message.find("Launch script error: The reference @"), 0u) << command << ": " << message;
         EXPECT_NE(message.find("keeps expanding into itself; stopped after 1000 rounds."), NPOS) << message;
     }
     // Each level doubles the one below: finite, but far too big to build.
     for (char level = 'A'; level < 'Z'; ++level) {
-        env.variables[String("D") + level] = String("#D") + char(level + 1) + "##D" + char(level + 1) + "#";
+        jvm.setValue(String("D") + level, String("@D") + char(level + 1) + "@@D" + char(level + 1) + "@");
     }
-    env.variables["DZ"] = "x";
-    String message = buildError("#DA#");
+    jvm.setValue("DZ", "x");
+    String message = buildError("@DA@");
     EXPECT_EQ(message.find("Launch script error: The references expand without bound; stopped at "), 0u) << message;
     // Deep but finite chains still expand.
-    for (int i = 0; i < 500; ++i) env.variables["V" + std::to_string(i)] = "#V" + std::to_string(i + 1) + "#";
-    env.variables["V500"] = "end";
-    EXPECT_EQ(build("#V0#"), "end");
+    for (int i = 0; i < 500; ++i) jvm.setValue("V" + std::to_string(i), "@V" + std::to_string(i + 1) + "@");
+    jvm.setValue("V500", "end");
+    EXPECT_EQ(build("@V0@"), "end");
     // Many references side by side are not nested.
     String wide;
-    for (int i = 0; i < 3000; ++i) wide += "#V500#";
+    for (int i = 0; i < 3000; ++i) wide += "@V500@";
     EXPECT_EQ(build(wide).size(), 3000u * 3);
+    // An environment value is data: one that names itself ends at once.
+    env.variables["LOOP"] = "#LOOP#";
+    EXPECT_EQ(build("#LOOP#"), "#LOOP#");
 }
 
 // --- argument lists ------------------------------------------------------
