@@ -44,6 +44,9 @@ const char* directoryOrNone(const String& directory) {
 // rest of that block.
 constexpr DWORD BLOCK_SIZE = 4096;
 
+// ERROR_ELEVATION_REQUIRED, which headers for older systems leave out.
+constexpr DWORD ELEVATION_REQUIRED = 740;
+
 // Waiting only when both pipes were empty keeps a busy child's output flowing
 // while an idle one costs at most this much latency per pass.
 constexpr DWORD IDLE_WAIT_MS = 50;
@@ -146,7 +149,7 @@ bool ChildProcess::startPlain(bool showConsole) {
     if (!::CreateProcessA(nullptr, command.get(), nullptr, nullptr, FALSE, creationFlags(showConsole),
                           nullptr, directoryOrNone(workingDirectory_), &startup, &info)) {
         DWORD error = ::GetLastError();
-        if (error == ERROR_ELEVATION_REQUIRED && elevateWhenRequired_) return startElevated();
+        if (error == ELEVATION_REQUIRED && elevateWhenRequired_) return startElevated();
         throwSystemError("CreateProcess", error);
     }
     Handle process(info.hProcess);
@@ -220,7 +223,7 @@ bool ChildProcess::startCaptured(bool showConsole) {
                           creationFlags(showConsole), nullptr, directoryOrNone(workingDirectory_),
                           &startup, &info)) {
         DWORD error = ::GetLastError();
-        if (error == ERROR_ELEVATION_REQUIRED && elevateWhenRequired_) {
+        if (error == ELEVATION_REQUIRED && elevateWhenRequired_) {
             // An elevated program cannot write to our pipes; it runs
             // without capture.
             outRead.reset();

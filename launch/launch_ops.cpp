@@ -143,21 +143,24 @@ String exitCodeText(unsigned long exitCode) {
 }
 
 String lastLines(const String& text, std::size_t maxLines, std::size_t maxChars) {
-    std::size_t end = text.find_last_not_of(" \t\r\n");
-    if (end == NPOS) return String();
-    ++end;
-    std::size_t begin = end;
-    for (std::size_t lines = 0; lines < maxLines && begin > 0; ++lines) {
-        std::size_t newline = text.rfind('\n', begin - 1);
-        if (newline == NPOS) {
-            begin = 0;
-            break;
+    // Walked backwards; blank lines say nothing and are left out.
+    StringList lines;
+    std::size_t total = 0;
+    std::size_t end = text.size();
+    while (end > 0 && lines.size() < maxLines && total < maxChars) {
+        std::size_t newline = text.rfind('\n', end - 1);
+        std::size_t begin = newline == NPOS ? 0 : newline + 1;
+        String line = text.substr(begin, end - begin);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        if (!line.empty()) {
+            lines.insert(lines.begin(), line);
+            total += line.size() + 1;
         }
-        begin = newline + 1;
-        if (lines + 1 < maxLines) begin = newline;
+        if (newline == NPOS) break;
+        end = newline;
     }
-    if (begin < end && text[begin] == '\n') ++begin;
-    String result = text.substr(begin, end - begin);
+    String result;
+    for (const String& line : lines) result += (result.empty() ? "" : "\n") + line;
     if (result.size() > maxChars) result = "..." + result.substr(result.size() - maxChars);
     return result;
 }

@@ -61,8 +61,8 @@ private:
 
 // An exit code in decimal, with its hexadecimal form for exception codes.
 String exitCodeText(unsigned long exitCode);
-// The last maxLines lines of text (at most maxChars characters of them),
-// trailing blank lines left out.
+// The last maxLines lines of text that are not blank, joined with line
+// feeds, their line ends trimmed; at most maxChars characters of them.
 String lastLines(const String& text, std::size_t maxLines, std::size_t maxChars);
 // What the user is told when the application ended with an error while the
 // progress window was up: the exit code and the end of its error output.
