@@ -29,11 +29,17 @@ bool deleteEntry(const String& path) {
     return false;
 }
 
+namespace {
+bool removeDirectoryLink(const String& path);
+}
+
 void deletePath(const String& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
     // A link is removed itself; the tree it points to is not ours.
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        removeDirectoryLink(path);
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         TreeRemover remover;
         remover.walk(path);
     } else {
@@ -46,10 +52,32 @@ bool TreeRemover::onFile(const String& path) {
     return false;
 }
 
+namespace {
+
+// Removes a directory link or junction itself. RemoveDirectory does that on
+// Windows; Wine refuses it for a symbolic link whose target holds files, but
+// deletes the link opened as itself (never its target: a reparse point is
+// opened as the link, and no call here removes more than one entry).
+bool removeDirectoryLink(const String& path) {
+    if (RemoveDirectoryA(path.c_str())) return true;
+    DWORD error = GetLastError();
+    HANDLE link = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_DELETE_ON_CLOSE,
+                              nullptr);
+    if (link != INVALID_HANDLE_VALUE) {
+        CloseHandle(link);
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    }
+    writeLog("Could not delete " + path + " :  " + systemErrorText(error), LOG_WARNING);
+    return false;
+}
+
+}  // namespace
+
 void TreeRemover::onDirectoryLink(const String& path) {
-    // RemoveDirectory removes a directory link without touching its target.
     // A link that stays behind keeps its directory, like a locked file.
-    if (!deleteEntry(path)) failedDirectories_.push_back(path);
+    if (!removeDirectoryLink(path)) failedDirectories_.push_back(path);
 }
 
 bool TreeRemover::walk(const String& root) {
