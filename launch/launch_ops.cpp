@@ -15,7 +15,7 @@ namespace {
 
 void setInstallResult(bool installed, const String& jvmFilePath) {
     setNumericVariable(1, installed ? 1 : 0);
-    setStringVariable(1, installed ? jvmFilePath : String());
+    setPathVariable(1, installed ? jvmFilePath : String());
 }
 
 }  // namespace
