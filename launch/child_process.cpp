@@ -86,6 +86,15 @@ std::size_t readBlock(HANDLE pipe, char* buffer) {
     return read;
 }
 
+// Replaces handle by a copy that no child inherits.
+void noInheritance(Handle& handle) {
+    HANDLE copy = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), handle.get(), ::GetCurrentProcess(), &copy, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        throwSystemError("DuplicateHandle");
+    handle.reset(copy);
+}
+
 // The targets of the String interface: each stream appended to its text.
 class TextSink : public OutputSink {
 public:
@@ -202,9 +211,10 @@ bool ChildProcess::startCaptured(bool showConsole) {
     // too, the pipes would never break while it runs: once the launcher is
     // gone (killed, log-off) its next write to a full pipe would block for
     // ever.
-    if (!::SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0) ||
-        !::SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0))
-        throwSystemError("SetHandleInformation");
+    // (A copy without inheritance replaces each: SetHandleInformation does
+    // not exist on the 9x family.)
+    noInheritance(outRead);
+    noInheritance(errRead);
 
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
