@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -174,7 +175,17 @@ int main() {
 
     std::vector<std::string> childArgs;
     childArgs.push_back(java);
-    for (const std::string& a : bridge::translateArguments(args, mapper)) childArgs.push_back(a);
+    bridge::FileReader reader = [&](const std::string& windowsPath, std::string& content) {
+        std::string path = bridge::translatePath(windowsPath, mapper, true);
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file) return false;
+        char buffer[65536];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
+        std::fclose(file);
+        return true;
+    };
+    for (const std::string& a : bridge::translateArguments(args, mapper, reader)) childArgs.push_back(a);
     std::vector<std::string> childEnv = childEnvironment(mapper);
 
     WCHAR cwd[MAX_PATH + 1];

@@ -107,6 +107,67 @@ std::vector<std::string> translateArguments(const std::vector<std::string>& args
     return result;
 }
 
+std::vector<std::string> splitArgumentFile(const std::string& text) {
+    std::vector<std::string> words;
+    std::size_t pos = 0;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; };
+    while (pos < text.size()) {
+        while (pos < text.size() && blank(text[pos])) ++pos;
+        if (pos >= text.size()) break;
+        if (text[pos] == '#') {
+            while (pos < text.size() && text[pos] != '\n') ++pos;
+            continue;
+        }
+        std::string word;
+        while (pos < text.size() && !blank(text[pos])) {
+            char c = text[pos++];
+            if (c != '"' && c != '\'') {
+                word += c;
+                continue;
+            }
+            while (pos < text.size() && text[pos] != c) {
+                char d = text[pos++];
+                if (d == '\\' && pos < text.size()) {
+                    d = text[pos++];
+                    if (d == 'n') d = '\n';
+                    else if (d == 't') d = '\t';
+                    else if (d == 'r') d = '\r';
+                    else if (d == 'f') d = '\f';
+                }
+                word += d;
+            }
+            if (pos < text.size()) ++pos;  // the closing quote
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::vector<std::string> translateArguments(const std::vector<std::string>& args, const PathMapper& mapper,
+                                            const FileReader& reader) {
+    // Expanded up to the main class: what follows belongs to the application.
+    std::vector<std::string> expanded;
+    bool javaOptions = true;
+    bool optionValue = false;
+    for (const std::string& arg : args) {
+        std::string content;
+        if (javaOptions && arg.size() > 1 && arg[0] == '@' && reader && reader(arg.substr(1), content)) {
+            for (const std::string& word : splitArgumentFile(content)) expanded.push_back(word);
+            continue;
+        }
+        expanded.push_back(arg);
+        if (!javaOptions) continue;
+        if (optionValue) {
+            optionValue = false;
+        } else if (takesPathList(arg) || takesPlainValue(arg)) {
+            optionValue = true;
+        } else if (arg.empty() || arg[0] != '-' || arg == "-jar") {
+            javaOptions = false;
+        }
+    }
+    return translateArguments(expanded, mapper);
+}
+
 std::string translateVariable(const std::string& name, const std::string& value,
                               const PathMapper& mapper) {
     if (equalsIgnoreCase(name, "CLASSPATH")) return translatePathList(value, mapper);

@@ -33,6 +33,22 @@ std::string translatePathList(const std::string& list, const PathMapper& mapper)
 std::vector<std::string> translateArguments(const std::vector<std::string>& args,
                                             const PathMapper& mapper);
 
+// Reads a whole file named by its Windows path; false when it cannot.
+using FileReader = std::function<bool(const std::string& windowsPath, std::string& content)>;
+
+// The same, first putting the words of each "@file" among java's own
+// options in its place, as java 9 and later do (the Linux java would not
+// find the Windows paths the file holds). A file that cannot be read stays
+// an argument as written.
+std::vector<std::string> translateArguments(const std::vector<std::string>& args, const PathMapper& mapper,
+                                            const FileReader& reader);
+
+// The words of an argument file: separated by blanks and line ends; single
+// or double quotes group, and inside them a backslash escapes the next
+// character (\n, \t, \r, \f stand for those characters); a word that starts
+// with "#" starts a comment to the end of the line.
+std::vector<std::string> splitArgumentFile(const std::string& text);
+
 // Value of a variable taken over from the Windows environment: CLASSPATH, and
 // any ';' list whose first entry is an absolute path, is a path list; anything
 // else is translated only when it is one absolute path.

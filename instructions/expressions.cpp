@@ -5,8 +5,14 @@
 
 namespace {
 
+// A path's value stands in the text as a token until every pass is done:
+// an at-sign in a folder name must not start a reference.
+constexpr char PATH_START = '\x01';
+constexpr char PATH_END = '\x02';
+
 // One pass over text; returns whether anything was substituted.
-bool expandPass(String& text, const String& context, const ErrorRaiser& errors, int& substitutions) {
+bool expandPass(String& text, const String& context, const ErrorRaiser& errors, int& substitutions,
+                StringList& paths) {
     bool substituted = false;
     std::size_t start = 0;
     for (;;) {
@@ -17,6 +23,11 @@ bool expandPass(String& text, const String& context, const ErrorRaiser& errors, 
         if (close > open + 1) {
             VariableRef ref = VariableRef::parse(text.substr(open + 1, close - open - 1), context);
             String value = ref.valueText();
+            if (ref.holdsPath() && value.find_first_of("@\x01") != NPOS) {
+                paths.push_back(value);
+                value = String(1, PATH_START) + toDecimal(static_cast<std::int32_t>(paths.size() - 1)) +
+                        String(1, PATH_END);
+            }
             if (++substitutions > MAX_SUBSTITUTIONS)
                 errors.raiseError(context + " " + "Too many variable references expanded (more than " +
                                   toDecimal(MAX_SUBSTITUTIONS) + "). A variable may hold its own reference.");
@@ -38,10 +49,17 @@ bool expandPass(String& text, const String& context, const ErrorRaiser& errors, 
 void expandReferences(String& text, const String& context, const ErrorRaiser& errors) {
     if (text.empty()) errors.raiseError(context + " " + "Empty expression.");
     int substitutions = 0;
-    for (int pass = 1; expandPass(text, context, errors, substitutions); ++pass) {
+    StringList paths;
+    for (int pass = 1; expandPass(text, context, errors, substitutions, paths); ++pass) {
         if (pass >= MAX_EXPANSION_PASSES)
             errors.raiseError(context + " " + "Variable references still expand after " +
                               toDecimal(MAX_EXPANSION_PASSES) + " passes. A variable may hold its own reference.");
+    }
+    // Tokens are whole only where the passes made them; others stay text.
+    for (std::size_t i = paths.size(); i-- > 0;) {
+        const String token = String(1, PATH_START) + toDecimal(static_cast<std::int32_t>(i)) + String(1, PATH_END);
+        std::size_t at = text.find(token);
+        if (at != NPOS) text.replace(at, token.size(), paths[i]);
     }
 }
 

@@ -7,6 +7,7 @@
 namespace {
 
 String stringVariables[STRING_VARIABLE_COUNT];
+bool pathVariables[STRING_VARIABLE_COUNT];
 std::int32_t numericVariables[NUMERIC_VARIABLE_COUNT];
 
 void checkString(std::int32_t n) {
@@ -29,6 +30,12 @@ String getStringVariable(std::int32_t n) {
 void setStringVariable(std::int32_t n, const String& value) {
     checkString(n);
     stringVariables[n - 1] = value;
+    pathVariables[n - 1] = false;
+}
+
+void setPathVariable(std::int32_t n, const String& value) {
+    setStringVariable(n, value);
+    pathVariables[n - 1] = true;
 }
 
 std::int32_t getNumericVariable(std::int32_t n) {
@@ -43,6 +50,7 @@ void setNumericVariable(std::int32_t n, std::int32_t value) {
 
 void resetVariables() {
     for (String& s : stringVariables) s.clear();
+    for (bool& p : pathVariables) p = false;
     for (std::int32_t& n : numericVariables) n = 0;
 }
 
@@ -64,6 +72,8 @@ VariableRef VariableRef::parse(const String& text, const String& context) {
     ref.number = number;
     return ref;
 }
+
+bool VariableRef::holdsPath() const { return type == 'S' && number >= 1 && number <= STRING_VARIABLE_COUNT && pathVariables[number - 1]; }
 
 String VariableRef::valueText() const {
     if (type == 'N') return toDecimal(getNumericVariable(number));

@@ -13,6 +13,9 @@ constexpr std::int32_t NUMERIC_VARIABLE_COUNT = 5;
 // n is 1-based; any other number throws LauncherException.
 String getStringVariable(std::int32_t n);
 void setStringVariable(std::int32_t n, const String& value);
+// For a path the launcher found or made (a JVM home, a JVM file): its value
+// is data, never read for references when expanded.
+void setPathVariable(std::int32_t n, const String& value);
 std::int32_t getNumericVariable(std::int32_t n);
 void setNumericVariable(std::int32_t n, std::int32_t value);
 
@@ -30,6 +33,8 @@ struct VariableRef {
 
     // N in decimal, S as it is.
     String valueText() const;
+    // Set by setPathVariable.
+    bool holdsPath() const;
 
     // For N the value must read as a decimal number; throws
     // LauncherException context + " Invalid numeric expression in " + value.

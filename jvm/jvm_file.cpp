@@ -20,7 +20,11 @@ String JvmFile::resolveReference(const String& name) const {
 bool JvmFile::resolveReference(String& text, char delimiter, std::size_t start, std::size_t& end) {
     if (delimiter != '@') return false;
     String name = text.substr(start + 1, end - start - 1);
-    text.replace(start, end - start + 1, resolveReference(name));
+    // The home and the file's own path are places on the disk, found or
+    // made by the launcher: data, never references.
+    const bool location = name == "JVM_HOME" || name == "JVM_FILE";
+    String value = resolveReference(name);
+    text.replace(start, end - start + 1, location ? LiteralScope::protect(value) : value);
     return true;
 }
 

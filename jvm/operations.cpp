@@ -41,8 +41,8 @@ void findJvm(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
         const String file = match.writeJvmFile(system.tempFiles());
         writeLog("Matching JVM home is " + match.home);
         writeLog("Matching JVM file is " + file);
-        setStringVariable(1, match.home);
-        setStringVariable(2, file);
+        setPathVariable(1, match.home);
+        setPathVariable(2, file);
         setNumericVariable(1, 1);
     } catch (const LauncherException& e) {
         const String text = messageText(MSG_NO_MATCHING_JVM) + " " + e.message();
@@ -84,7 +84,7 @@ void verifyJvm(bool showUi, bool showFailMessage, TagFile& tagFile, const String
     if (match) {
         const String verified = tagFile.getValue("JVM_HOME", 0);
         setNumericVariable(1, 1);
-        setStringVariable(1, verified);
+        setPathVariable(1, verified);
         writeLog("After VERIFY, the jvm home is " + verified);
         return;
     }

@@ -87,18 +87,22 @@ String buildVerifyCommand(const JvmFile& jvm, const String& home, const String& 
     // The executable is quoted when its path holds a blank: unquoted, the
     // system would first try to run "C:\Program.exe" for a home under
     // "C:\Program Files", whatever program lies there.
+    // The home and the class path are places on the disk (a home found in
+    // the registry, a verify archive in the temporary root): data, which a
+    // "%", "@" or "#" in a folder name must not turn into a reference.
     String exe = home;
     appendBackslash(exe);
-    exe += "@JVM_EXE@";
+    exe = LiteralScope::protect(exe) + "@JVM_EXE@";
     const bool quote = hasBlank(home) || hasBlank(jvm.jvmExe());
     String command = quote ? "\"" + exe + "\"" : exe;
     command += " %CP%(";
     // A quoted class path becomes a triple-quoted argument, which the class
     // path function turns back into the path in one pair of quotes.
     if (enclosedInQuotes(verifyClasspath))
-        command += "\"\"" + verifyClasspath + "\"\"";
+        command += "\"\"\"" + LiteralScope::protect(verifyClasspath.substr(1, verifyClasspath.size() - 2)) +
+                   "\"\"\"";
     else
-        command += verifyClasspath;
+        command += LiteralScope::protect(verifyClasspath);
     command += ") " + verifyClassName;
 
     const TagFile& tags = jvm.tagFile();
@@ -155,6 +159,7 @@ bool runVerify(JvmFile& jvm, const String& home, const String& verifyClasspath,
     if (!reason) reason = &why;
     // First, whatever follows: the launch machinery reads it for JAVA_HOME.
     jvm.tagFile().setValue("JVM_HOME", home);
+    LiteralScope literals;
     std::vector<RequiredProperty> required;
     const String command = buildVerifyCommand(jvm, home, verifyClasspath, verifyClassName, required);
 

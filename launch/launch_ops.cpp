@@ -1,5 +1,8 @@
 #include "launch/launch_ops.h"
 
+#include <cstdio>
+#include <string>
+
 #include "instructions/variables.h"
 #include "base/log.h"
 #include "base/settings.h"
@@ -12,7 +15,7 @@ namespace {
 
 void setInstallResult(bool installed, const String& jvmFilePath) {
     setNumericVariable(1, installed ? 1 : 0);
-    setStringVariable(1, installed ? jvmFilePath : String());
+    setPathVariable(1, installed ? jvmFilePath : String());
 }
 
 }  // namespace
@@ -81,7 +84,12 @@ void LaunchOperations::launch(JvmFile& jvmFile, LaunchScript& script, std::int16
         setDetail(DETAIL_NONE, String());
     }
     hideAfter(seconds);
-    script.execute(jvmFile, &passThroughArgs, javaConsole);
+    const unsigned long exitCode = script.execute(jvmFile, &passThroughArgs, javaConsole);
+    writeLog("The application ended with exit code " + exitCodeText(exitCode) + ".", LOG_PLAIN);
+    // An application that fails at once (a wrong main class, a missing
+    // class path entry) would otherwise vanish with the window, its reason
+    // only in a log that may not exist.
+    if (exitCode != 0 && isWindowShown()) showMessage(applicationFailureText(exitCode, script.errorTail()));
 }
 
 void LaunchOperations::launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds) {
@@ -121,6 +129,47 @@ void LaunchOperations::executeEmbeddedLauncher(std::int32_t position) {
     system_.runProcess(embeddedLauncherCommand(secondLauncher, launcherPath, allArgs), directory, true, false,
                        false);
     system_.unregisterTempDir(directory);
+}
+
+String exitCodeText(unsigned long exitCode) {
+    String text = std::to_string(exitCode);
+    // Exception codes (0xC0000005) read better in hexadecimal.
+    if (exitCode >= 0x10000000UL) {
+        char hex[24];
+        std::snprintf(hex, sizeof hex, "%08lX", exitCode);
+        text += " (0x" + String(hex) + ")";
+    }
+    return text;
+}
+
+String lastLines(const String& text, std::size_t maxLines, std::size_t maxChars) {
+    // Walked backwards; blank lines say nothing and are left out.
+    StringList lines;
+    std::size_t total = 0;
+    std::size_t end = text.size();
+    while (end > 0 && lines.size() < maxLines && total < maxChars) {
+        std::size_t newline = text.rfind('\n', end - 1);
+        std::size_t begin = newline == NPOS ? 0 : newline + 1;
+        String line = text.substr(begin, end - begin);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        if (!line.empty()) {
+            lines.insert(lines.begin(), line);
+            total += line.size() + 1;
+        }
+        if (newline == NPOS) break;
+        end = newline;
+    }
+    String result;
+    for (const String& line : lines) result += (result.empty() ? "" : "\n") + line;
+    if (result.size() > maxChars) result = "..." + result.substr(result.size() - maxChars);
+    return result;
+}
+
+String applicationFailureText(unsigned long exitCode, const String& errorOutput) {
+    String text = "The application ended with exit code " + exitCodeText(exitCode) + ".";
+    String lines = lastLines(errorOutput, 12, 1500);
+    if (!lines.empty()) text += "\n\n" + lines;
+    return text;
 }
 
 String quoteArgumentIfNeeded(const String& argument) {

@@ -59,6 +59,15 @@ private:
     LaunchOpsSystem& system_;
 };
 
+// An exit code in decimal, with its hexadecimal form for exception codes.
+String exitCodeText(unsigned long exitCode);
+// The last maxLines lines of text that are not blank, joined with line
+// feeds, their line ends trimmed; at most maxChars characters of them.
+String lastLines(const String& text, std::size_t maxLines, std::size_t maxChars);
+// What the user is told when the application ended with an error while the
+// progress window was up: the exit code and the end of its error output.
+String applicationFailureText(unsigned long exitCode, const String& errorOutput);
+
 // One argument as the Windows argument rule needs it: unchanged unless it
 // holds a blank, a tab or a double quote (or is empty, which would vanish),
 // then enclosed in double quotes with quotes and the backslashes before them

@@ -64,8 +64,10 @@ public:
         // that the installer never blocks on a full pipe.
         String output;
         String error;
+        // Both are setup programs of a kind: one that asks for elevation is
+        // started through the shell's prompt.
         ::runProcess(commandLine, directory, showConsole, capture, wait, capture ? &output : nullptr,
-                     capture ? &error : nullptr);
+                     capture ? &error : nullptr, true);
     }
 
     String browseForFolder() override {

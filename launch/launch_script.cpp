@@ -1,7 +1,11 @@
 #include "launch/launch_script.h"
 
+#include <cstdio>
+
 #include "base/log.h"
 #include "base/settings.h"
+#include "launch/argument_file.h"
+#include "launch/captured_output.h"
 #include "text/text.h"
 
 namespace {
@@ -181,7 +185,7 @@ bool LaunchScript::resolveReference(String& text, char delimiter, std::size_t st
     if (delimiter == '#') {
         String value;
         if (!environment().getVariable(name, value)) value.clear();
-        text.replace(start, end - start + 1, value);
+        text.replace(start, end - start + 1, LiteralScope::protect(value));
         return true;
     }
     if (delimiter != '%') return false;
@@ -198,7 +202,8 @@ bool LaunchScript::resolveReference(String& text, char delimiter, std::size_t st
 String LaunchScript::callFunction(const String& name, const StringList& args, const String& text) {
     if (name == "REPLACE") {
         requireCount(args, 3, "REPLACE function requires 3 arguments.", text);
-        String find = expandAt(args[0]);
+        // The search text only matches; paths in it are compared as text.
+        String find = LiteralScope::resolve(expandAt(args[0]));
         String with = expandAt(args[1]);
         const String& subject = args[2];
         if (find.empty()) return subject;
@@ -237,22 +242,23 @@ String LaunchScript::callFunction(const String& name, const StringList& args, co
     }
     if (name == "LAUNCHER_FILE") {
         requireCount(args, 0, "LAUNCHER_FILE function takes 0 arguments.", text);
-        return launcherPath;
+        return LiteralScope::protect(launcherPath);
     }
     if (name == "LAUNCHER_DIR") {
         requireCount(args, 0, "LAUNCHER_DIR function takes 0 arguments.", text);
         std::size_t separator = originalLauncherPath.find_last_of("/\\");
-        return separator == NPOS ? String() : originalLauncherPath.substr(0, separator);
+        return separator == NPOS ? String() : LiteralScope::protect(originalLauncherPath.substr(0, separator));
     }
     if (name == "APPLICATION_ARCHIVE") {
         if (args.size() > 1) raiseScriptError("APPLICATION_ARCHIVE function takes 0 or 1 arguments.", text);
-        return args.empty() ? environment().applicationArchive() : environment().applicationArchive(args[0]);
+        return LiteralScope::protect(args.empty() ? environment().applicationArchive()
+                                                  : environment().applicationArchive(args[0]));
     }
     // TEMP_DIR: the only name left.
     requireCount(args, 0, "TEMP_DIR function takes 0 arguments.", text);
     String root = environment().tempRoot();
     if (!root.empty() && root.back() == '\\') root.erase(root.size() - 1, 1);
-    return root;
+    return LiteralScope::protect(root);
 }
 
 String LaunchScript::systemProperty(const String& name, const String& value) {
@@ -306,7 +312,8 @@ String LaunchScript::classPath(const StringList& args, const String& text) {
     append(environmentMode ? stripQuotes(archive) : archive);
 
     if (useEmbeddedClasspath_) {
-        for (const String& extracted : environment().extractClasspathArchives()) append(extracted);
+        for (const String& extracted : environment().extractClasspathArchives())
+            append(LiteralScope::protect(extracted));
     }
     for (const String& line : sideFileLines(".cp2")) append(line);
 
@@ -316,9 +323,15 @@ String LaunchScript::classPath(const StringList& args, const String& text) {
     // it gets them here: entries like @JVM_HOME@\lib\classes.zip must reach
     // the child expanded in either mode.
     if (jvmFile_ != nullptr) path = jvmFile_->expandAll(path, '@');
-    path = expandAll(path, '#');
+    path = LiteralScope::resolve(expandAll(path, '#'));
 
     String variable = jvmValue("CP_ENV_VAR");
+    // Cut to what the system holds, the class path would silently lose its
+    // last entries.
+    if (!variable.empty() && path.size() >= maxCommandLine)
+        throw LauncherException("The class path is " + toDecimal(static_cast<std::int32_t>(path.size())) +
+                                " characters long; the environment variable " + variable + " holds at most " +
+                                toDecimal(static_cast<std::int32_t>(maxCommandLine - 1)) + ".");
     if (variable.empty()) {
         writeLog("If USE_CP_ENV_VAR is set to 1 in the jvm file, then the jvm file should also define CP_ENV_VAR.",
                  LOG_ERROR);
@@ -331,9 +344,10 @@ String LaunchScript::classPath(const StringList& args, const String& text) {
 
 String LaunchScript::buildCommand(JvmFile& jvmFile) {
     JvmFileScope scope(jvmFile_, jvmFile);
+    LiteralScope literals;
     String text = expandAll(command_, '%');
     text = jvmFile.expandAll(text, '@');
-    return expandAll(text, '#');
+    return LiteralScope::resolve(expandAll(text, '#'));
 }
 
 String LaunchScript::buildCommand(JvmFile& jvmFile, const StringList& extraArguments) {
@@ -342,7 +356,7 @@ String LaunchScript::buildCommand(JvmFile& jvmFile, const StringList& extraArgum
     return text;
 }
 
-void LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag) {
+unsigned long LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag) {
     String text = extraArguments != nullptr ? buildCommand(jvmFile, *extraArguments) : buildCommand(jvmFile);
 
     String directory;
@@ -356,18 +370,47 @@ void LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, b
              LOG_PLAIN);
 
     environment().setVariable("JAVA_HOME", jvmFile.tagFile().getValue("JVM_HOME", 0));
+    if (!fitsCommandLine(text)) text = shortenCommand(text, jvmFile);
 
     const bool console = displayConsole_ || consoleFlag;
     const bool capture = !console && captureOutput_;
-    environment().runProcess(text, directory, console, capture, standardOutput_, errorOutput_);
-
-    if (capture) {
-        writeLog("Output from the launch script execution", LOG_PLAIN);
-        writeLog("StdOut:", LOG_PLAIN);
-        writeLog(standardOutput_, LOG_PLAIN);
-        writeLog("ErrOut:", LOG_PLAIN);
-        writeLog(errorOutput_, LOG_PLAIN);
+    LoggedOutput output(standardOutput_, errorOutput_, capture && !logPath.empty(),
+                        [this] { return environment().createTempFile(); });
+    unsigned long exitCode = 0;
+    try {
+        exitCode = environment().runProcess(text, directory, console, capture, output);
+    } catch (...) {
+        output.finishIfStarted();
+        throw;
     }
+    if (capture) output.finish();
+    return exitCode;
+}
+
+String LaunchScript::shortenCommand(const String& command, JvmFile& jvmFile) {
+    const String length = toDecimal(static_cast<std::int32_t>(command.size()));
+    const String limit = toDecimal(static_cast<std::int32_t>(maxCommandLine));
+    String home = jvmFile.tagFile().getValue("JVM_HOME", 0);
+    appendBackslash(home);
+    StringList release;
+    if (!environment().readLines(home + "release", release) || !releaseSupportsArgumentFiles(release))
+        throw LauncherException("The command line is " + length + " characters long; Windows starts none longer than " +
+                                limit + ", and this JVM (before Java 9) cannot read its arguments from a file.");
+    // The file is registered, so the clean-up removes it after the run.
+    const String path = environment().createTempFile();
+    String shortCommand, fileText;
+    std::size_t moved = 0;
+    if (!moveToArgumentFile(command, path, shortCommand, fileText, moved))
+        throw LauncherException("The command line is " + length + " characters long; Windows starts none longer than " +
+                                limit + ", even with its arguments in a file.");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    const bool written = file && std::fwrite(fileText.data(), 1, fileText.size(), file) == fileText.size();
+    if (file && std::fclose(file) != 0) file = nullptr;
+    if (!written || !file) throw LauncherException("The argument file " + path + " could not be written.");
+    writeLog("The command line is " + length + " characters long, more than Windows starts (" + limit + "); its first " +
+                 toDecimal(static_cast<std::int32_t>(moved)) + " arguments go through the argument file " + path + ".",
+             LOG_PLAIN);
+    return shortCommand;
 }
 
 String ScriptVerifyRunner::run(JvmFile& jvm, const String& command) {

@@ -8,6 +8,7 @@
 
 #include "jvm/jvm_file.h"
 #include "jvm/verify.h"
+#include "launch/captured_output.h"
 #include "launch/launch_script_env.h"
 #include "text/reference_expander.h"
 #include "base/string.h"
@@ -36,9 +37,12 @@ public:
     String buildCommand(JvmFile& jvmFile, const StringList& extraArguments);
 
     // Builds the command and runs it, waiting for the child, with JAVA_HOME
-    // set to the JVM file's home; logs the command and any captured output.
-    // extraArguments may be null.
-    void execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag);
+    // set to the JVM file's home; logs the command and any captured output
+    // (streamed, see LoggedOutput). A command longer than the system starts
+    // passes its arguments through an argument file when the JVM reads them
+    // (Java 9 and later), else fails with its length. extraArguments may be
+    // null. Returns the child's exit code.
+    unsigned long execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag);
 
     const String& getDescription() const { return description_; }
     const String& command() const { return command_; }
@@ -47,9 +51,12 @@ public:
     bool displayConsole() const { return displayConsole_; }
     bool autoSetWorkingDir() const { return autoSetWorkingDir_; }
     bool useEmbeddedClasspath() const { return useEmbeddedClasspath_; }
-    // What the children printed, over every execution.
-    const String& standardOutput() const { return standardOutput_; }
-    const String& errorOutput() const { return errorOutput_; }
+    // What the children printed, over every execution: all of it while it
+    // stays within KeptOutput::headLimit, else its beginning.
+    const String& standardOutput() const { return standardOutput_.head(); }
+    const String& errorOutput() const { return errorOutput_.head(); }
+    // The last bytes of the error output (KeptOutput::tailLimit at most).
+    String errorTail() const { return errorOutput_.tail(); }
 
     // The side file beside the original launcher: its path without the
     // extension, plus suffix (".cp1", ".cp", ".cp2", ".sp", ".ja").
@@ -70,13 +77,14 @@ private:
     String classPath(const StringList& args, const String& text);
     String runtimeSystemProperties(const String& text);
     String runtimeJavaArguments(const String& text);
+    String shortenCommand(const String& command, JvmFile& jvmFile);
 
     String command_;
     bool captureOutput_ = true;
     bool displayConsole_ = false;
     bool autoSetWorkingDir_ = true;
-    String standardOutput_;
-    String errorOutput_;
+    KeptOutput standardOutput_;
+    KeptOutput errorOutput_;
     JvmFile* jvmFile_ = nullptr;  // only while a command is built
     bool useEmbeddedClasspath_ = true;
     String description_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/string.h"
+#include "system/child_process.h"
 
 class LaunchEnvironment {
 public:
@@ -30,12 +31,15 @@ public:
     virtual String applicationArchive() = 0;
     virtual String applicationArchive(const String& fileName) = 0;
 
+    // A new empty temporary file, registered for removal at the end.
+    virtual String createTempFile() = 0;
+
     // Starts commandLine and waits for it; an empty workingDirectory means
     // the launcher's current one. With capture, the child's standard output
-    // and error are appended to output and error. Throws LauncherException
-    // when the child cannot be started.
-    virtual void runProcess(const String& commandLine, const String& workingDirectory,
-                            bool showConsole, bool capture, String& output, String& error) = 0;
+    // and error go to sink as they arrive. Returns the child's exit code.
+    // Throws LauncherException when the child cannot be started.
+    virtual unsigned long runProcess(const String& commandLine, const String& workingDirectory,
+                                     bool showConsole, bool capture, OutputSink& sink) = 0;
 };
 
 // The process-wide environment: the one installed (tests install fakes), or

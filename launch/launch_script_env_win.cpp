@@ -9,6 +9,7 @@
 #include "payload/extract.h"
 #include "payload/launcher_file.h"
 #include "system/temp.h"
+#include "ui/messages.h"
 
 namespace {
 
@@ -29,8 +30,12 @@ public:
     }
 
     void setVariable(const String& name, const String& value) override {
-        SetEnvironmentVariableA(name.c_str(), value.c_str());
+        // The system refuses what it cannot hold (a value beyond its limit);
+        // the child must not start with a variable that silently differs.
+        if (!SetEnvironmentVariableA(name.c_str(), value.c_str())) throwSystemError("SetEnvironmentVariable");
     }
+
+    String createTempFile() override { return ::createTempFile(); }
 
     String tempRoot() override { return getTempRoot(); }
 
@@ -48,9 +53,9 @@ public:
     String applicationArchive() override { return ::applicationArchive(); }
     String applicationArchive(const String& fileName) override { return ::applicationArchive(fileName); }
 
-    void runProcess(const String& commandLine, const String& workingDirectory, bool showConsole, bool capture,
-                    String& output, String& error) override {
-        ::runProcess(commandLine, workingDirectory, showConsole, capture, true, &output, &error);
+    unsigned long runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
+                             bool capture, OutputSink& sink) override {
+        return ::runProcess(commandLine, workingDirectory, showConsole, capture, true, &sink);
     }
 };
 

@@ -127,11 +127,12 @@ void extractAll() {
 String applicationArchive() {
     if (!applicationArchivePath.empty()) return applicationArchivePath;
     LauncherFile& file = launcherFile();
-    String directory;
+    // Made even when no entry follows: a short-lived empty directory, which
+    // the clean-up removes.
+    const String directory = createTempDir();
     for (int i = 0; i < file.entryCount(); ++i) {
         const FileEntry& entry = *file.entryAt(i);
         if (entry.type != FT_APPLICATION_ARCHIVE) continue;
-        if (directory.empty()) directory = createTempDir();
         applicationArchivePath = extractTo(entry, directory);
     }
     return applicationArchivePath;
@@ -143,10 +144,12 @@ String applicationArchive(const String& name) {
     String sourcePath = directoryPart(originalLauncherPath);
     appendBackslash(sourcePath);
     sourcePath += name;
+    // The directory comes first, so an archive that is not there still
+    // leaves the short-lived empty directory the clean-up removes.
+    String target = createTempDir();
     File source(std::fopen(sourcePath.c_str(), "rb"));
     if (!source) return applicationArchivePath;  // no archive beside the launcher
 
-    String target = createTempDir();
     appendBackslash(target);
     target += lastComponent(name);
     errno = 0;

@@ -42,6 +42,16 @@ private:
     const ChildWaitLimit* previous_;
 };
 
+// Receives a captured child's output block by block, as it arrives.
+class OutputSink {
+public:
+    virtual ~OutputSink() = default;
+    // A block of the child's standard output (error false) or error.
+    virtual void received(bool error, const char* data, std::size_t size) = 0;
+    // Both pipes were empty just now: a moment to pass on what is pending.
+    virtual void idle() {}
+};
+
 // One child for the duration of one runProcess call.
 class ChildProcess {
 public:
@@ -50,7 +60,17 @@ public:
     // either may be null.
     ChildProcess(const String& commandLine, bool waitForExit, const String& workingDirectory,
                  String* outputTarget, String* errorTarget);
+    // The same with one receiver for both streams (not owned; may be null:
+    // the output is read and dropped).
+    ChildProcess(const String& commandLine, bool waitForExit, const String& workingDirectory, OutputSink* sink);
     virtual ~ChildProcess();
+
+    // When the system refuses the start because the program asks for
+    // elevation (setup programs without a manifest), start it through the
+    // shell's elevation prompt instead, without capture, and wait the same way.
+    void setElevateWhenRequired(bool elevate) { elevateWhenRequired_ = elevate; }
+    // The child's exit code once it was waited for; 0 before.
+    unsigned long exitCode() const { return exitCode_; }
 
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -68,17 +88,28 @@ public:
     static std::size_t readPipe(void* pipe, String& target);
 
 private:
+    bool startElevated();
+    void recordExitCode(void* process);
+
     String commandLine_;
     bool waitForExit_;
     String workingDirectory_;
-    String* outputTarget_;
-    String* errorTarget_;
+    String* outputTarget_ = nullptr;
+    String* errorTarget_ = nullptr;
+    OutputSink* sink_ = nullptr;
+    bool elevateWhenRequired_ = false;
+    unsigned long exitCode_ = 0;
 };
 
 // Starts commandLine in workingDirectory, with a console or without, and
 // waits for it when asked, capturing into the targets when capture is set
-// (only possible for a child that is waited for). The exit code is not read.
-// Throws LauncherException "Execution of Child Process Failed" when the wait
-// fails, and the system's reason when the child cannot be started.
-void runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
-                bool capture, bool waitForExit, String* outputTarget, String* errorTarget);
+// (only possible for a child that is waited for). Returns the child's exit
+// code (0 when it was not waited for). Throws LauncherException "Execution
+// of Child Process Failed" when the wait fails, and the system's reason when
+// the child cannot be started. elevateWhenRequired: see ChildProcess.
+unsigned long runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
+                         bool capture, bool waitForExit, String* outputTarget, String* errorTarget,
+                         bool elevateWhenRequired = false);
+// The same, the captured output going to sink as it arrives.
+unsigned long runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
+                         bool capture, bool waitForExit, OutputSink* sink);

@@ -16,7 +16,10 @@
 bool deleteEntry(const String& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     bool directory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    // A link's attributes may be its target's; changing them could reach
+    // the target.
+    bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!link && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         DWORD writable = attributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
         SetFileAttributesA(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
     }
@@ -26,10 +29,17 @@ bool deleteEntry(const String& path) {
     return false;
 }
 
+namespace {
+bool removeDirectoryLink(const String& path);
+}
+
 void deletePath(const String& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    // A link is removed itself; the tree it points to is not ours.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        removeDirectoryLink(path);
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         TreeRemover remover;
         remover.walk(path);
     } else {
@@ -40,6 +50,34 @@ void deletePath(const String& path) {
 bool TreeRemover::onFile(const String& path) {
     deleteEntry(path);  // a failure is logged and keeps its directories
     return false;
+}
+
+namespace {
+
+// Removes a directory link or junction itself. RemoveDirectory does that on
+// Windows; Wine refuses it for a symbolic link whose target holds files, but
+// deletes the link opened as itself (never its target: a reparse point is
+// opened as the link, and no call here removes more than one entry).
+bool removeDirectoryLink(const String& path) {
+    if (RemoveDirectoryA(path.c_str())) return true;
+    DWORD error = GetLastError();
+    HANDLE link = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_DELETE_ON_CLOSE,
+                              nullptr);
+    if (link != INVALID_HANDLE_VALUE) {
+        CloseHandle(link);
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    }
+    writeLog("Could not delete " + path + " :  " + systemErrorText(error), LOG_WARNING);
+    return false;
+}
+
+}  // namespace
+
+void TreeRemover::onDirectoryLink(const String& path) {
+    // A link that stays behind keeps its directory, like a locked file.
+    if (!removeDirectoryLink(path)) failedDirectories_.push_back(path);
 }
 
 bool TreeRemover::walk(const String& root) {

@@ -22,6 +22,7 @@ public:
     TreeRemover() : DirectoryWalker(false) {}
     bool walk(const String& root) override;
     bool onFile(const String& path) override;
+    void onDirectoryLink(const String& path) override;
     const StringList& failedDirectories() const { return failedDirectories_; }
 
 private:

@@ -12,6 +12,8 @@
 
 bool DirectoryWalker::skipDirectory(const String&) { return false; }
 
+void DirectoryWalker::onDirectoryLink(const String&) {}
+
 bool DirectoryWalker::isCancelled() const { return cancellable_ && cancelRequested; }
 
 void DirectoryWalker::advanceProgress() { stepProgress(1); }
@@ -41,7 +43,12 @@ bool DirectoryWalker::walk(const String& start) {
             const char* name = data.cFileName;
             if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
                 full.assign(dir).append(name);
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                const DWORD attributes = data.dwFileAttributes;
+                if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                    // A directory link or junction: its target lies anywhere
+                    // (outside the tree, or above it, making a cycle).
+                    onDirectoryLink(full);
+                } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
                     pending_.push_back(full);
                 } else {
                     result = onFile(full);

@@ -20,6 +20,11 @@ public:
     virtual bool onFile(const String& path) = 0;
     // True leaves dir (given with a trailing backslash) and its subtree out.
     virtual bool skipDirectory(const String& dir);
+    // Called for a directory entry that is a reparse point (a symbolic link
+    // or a junction). The walk never descends into one: what it points to is
+    // not part of the tree. Base: nothing. (A link to a file is offered to
+    // onFile like any file; removing it removes the link.)
+    virtual void onDirectoryLink(const String& path);
 
     bool isCancelled() const;
     // Every directory taken up by the last walk, in the order taken: the

@@ -5,9 +5,68 @@
 #include "base/log.h"
 #include "text/text.h"
 
+namespace {
+
+// Tokens are a start byte, the text's number and an end byte: control
+// characters that no delimiter, blank, quote or parenthesis matches.
+constexpr char TOKEN_START = '\x01';
+constexpr char TOKEN_END = '\x02';
+
+StringList*& literalTexts() {
+    thread_local StringList* texts = nullptr;
+    return texts;
+}
+
+}  // namespace
+
+LiteralScope::LiteralScope() : outermost_(literalTexts() == nullptr) {
+    if (outermost_) literalTexts() = new StringList();
+}
+
+LiteralScope::~LiteralScope() {
+    if (!outermost_) return;
+    delete literalTexts();
+    literalTexts() = nullptr;
+}
+
+String LiteralScope::protect(const String& value) {
+    StringList* texts = literalTexts();
+    // Text that could open nothing (and holds no token byte) stays as it is.
+    if (texts == nullptr || value.find_first_of("%@#\x01") == NPOS) return value;
+    texts->push_back(value);
+    return String(1, TOKEN_START) + toDecimal(static_cast<std::int32_t>(texts->size() - 1)) + String(1, TOKEN_END);
+}
+
+String LiteralScope::resolve(const String& text) {
+    const StringList* texts = literalTexts();
+    if (texts == nullptr || text.find(TOKEN_START) == NPOS) return text;
+    String result;
+    std::size_t pos = 0;
+    for (std::size_t start = text.find(TOKEN_START); start != NPOS; start = text.find(TOKEN_START, pos)) {
+        std::size_t end = text.find(TOKEN_END, start + 1);
+        std::size_t index = 0;
+        bool valid = end != NPOS && end > start + 1 && end - start <= 10;
+        for (std::size_t i = start + 1; valid && i < end; ++i) {
+            if (text[i] < '0' || text[i] > '9') valid = false;
+            index = index * 10 + static_cast<std::size_t>(text[i] - '0');
+        }
+        valid = valid && index < texts->size();
+        result.append(text.data() + pos, start - pos);
+        if (valid) {
+            result += (*texts)[index];
+            pos = end + 1;
+        } else {
+            result += TOKEN_START;
+            pos = start + 1;
+        }
+    }
+    result.append(text.data() + pos, text.size() - pos);
+    return result;
+}
+
 void raiseScriptError(const String& message, const String& text) {
     writeLog("Launch command:", LOG_PLAIN);
-    writeLog(text, LOG_PLAIN);
+    writeLog(LiteralScope::resolve(text), LOG_PLAIN);
     throw LauncherException("Launch script error: " + message);
 }
 

@@ -34,6 +34,27 @@ public:
     static constexpr std::size_t maxExpandedLength = 1024 * 1024;
 };
 
+// Text the launcher inserts from the system (its own paths, the temporary
+// root, extracted files, environment and registry values) is data: a "%",
+// "@" or "#" in a folder name must not open a reference. While a scope is
+// open, protect gives such text as a token that no expansion pass reads,
+// and resolve puts the texts back once the expansions are done. Scopes nest:
+// an inner one shares the outer one's texts. Without a scope protect gives
+// the text itself, so expansions outside a command build are unchanged.
+class LiteralScope {
+public:
+    LiteralScope();
+    ~LiteralScope();
+    LiteralScope(const LiteralScope&) = delete;
+    LiteralScope& operator=(const LiteralScope&) = delete;
+
+    static String protect(const String& value);
+    static String resolve(const String& text);
+
+private:
+    bool outermost_;
+};
+
 // Logs "Launch command:" and the text being expanded, then throws
 // LauncherException "Launch script error: " + message.
 [[noreturn]] void raiseScriptError(const String& message, const String& text);

@@ -173,3 +173,5 @@ void setCaption(const String& text) {
 }
 
 bool isCancelRequested() { return cancelRequested; }
+
+bool isWindowShown() { return hostui::state().visible; }

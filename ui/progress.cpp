@@ -228,3 +228,5 @@ void setCaption(const String& text) {
 }
 
 bool isCancelRequested() { return cancelRequested; }
+
+bool isWindowShown() { return progressDialog != nullptr && ::IsWindowVisible(progressDialog); }

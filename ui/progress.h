@@ -38,6 +38,9 @@ void showMessage(const String& text);
 // The caption after decoding backslash-u escapes, in the ANSI code page.
 void setCaption(const String& text);
 bool isCancelRequested();
+// Whether the window is on the screen now: shown and its hide time not yet
+// come.
+bool isWindowShown();
 
 // Restores the detail line shown before it was made, when it goes out of scope.
 class DetailSaver {

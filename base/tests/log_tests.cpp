@@ -87,10 +87,16 @@ TEST_F(LogTest, TwoRunsAppendEachWithItsSeparator) {
 }
 
 TEST_F(LogTest, UnusableLogPathsAreHarmless) {
+    tracePath = path_;
     logPath = String(::testing::TempDir()) + "mg_no_such_dir/sub/x.log";
     writeLog("lost");
+    appendLog("lost too", 8);
     EXPECT_FALSE(logHeaderWritten);  // the separator waits for a file that opens
     EXPECT_EQ(readBytes(logPath), "");
+    // Said once in the trace, not once per record.
+    EXPECT_EQ(readBytes(path_), "Launcher: The log file " + logPath + " cannot be written; its records are lost." + String(EOL));
+    tracePath.clear();
+    std::remove(path_.c_str());
 
     logPath.clear();
     writeLog("nothing");

@@ -76,6 +76,23 @@ TEST(BridgeTranslate, Arguments) {
     }
 }
 
+TEST(BridgeTranslate, ArgumentFilesAmongJavaOptions) {
+    // What the launcher writes: one quoted word per line, backslashes escaped.
+    const std::string file = "\"-cp\"\n\"C:\\\\a b.jar;C:\\\\c.jar\"\n# note\n'Main' \"say \\\"hi\\\"\"\n";
+    bridge::FileReader reader = [&](const std::string& path, std::string& content) {
+        if (path != "C:\\args") return false;
+        content = file;
+        return true;
+    };
+    const std::vector<std::string> expected = {"-cp", "/c/a b.jar:/c/c.jar", "Main", "say \"hi\""};
+    EXPECT_EQ(expected, bridge::translateArguments({"@C:\\args"}, fakeMapper, reader));
+    // After the main class, and for a file that cannot be read, "@" is text.
+    const std::vector<std::string> kept = {"Main", "@C:\\args"};
+    EXPECT_EQ(kept, bridge::translateArguments({"Main", "@C:\\args"}, fakeMapper, reader));
+    const std::vector<std::string> unread = {"-Xmx1m", "@C:\\none"};
+    EXPECT_EQ(unread, bridge::translateArguments({"-Xmx1m", "@C:\\none"}, fakeMapper, reader));
+}
+
 TEST(BridgeTranslate, Variables) {
     EXPECT_EQ("/c/jdk", bridge::translateVariable("JAVA_HOME", "C:\\jdk", fakeMapper));
     EXPECT_EQ("/c/a.jar:/c/b.jar", bridge::translateVariable("CLASSPATH", "C:\\a.jar;C:\\b.jar", fakeMapper));

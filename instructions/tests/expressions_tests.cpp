@@ -22,6 +22,7 @@ protected:
         setStringVariable(6, "@S6@@");      // reproduces its own reference every pass
         setStringVariable(7, "x@S7@");      // grows within one pass
         setStringVariable(8, String(40000, 'y'));
+        setPathVariable(9, "C:\\a@b\\@N1@.jvm");  // a path found by the launcher: data
     }
 };
 
@@ -52,6 +53,7 @@ String expand(const String& text, const char* context) {
 TEST_F(ExpressionsTest, ExpandReferences) {
     const Row rows[] = {
         {"@N1@", Outcome::Ok, "1"},
+        {"LAUNCH @S9@ @N1@", Outcome::Ok, "LAUNCH C:\\a@b\\@N1@.jvm 1"},
         {"@n1@", Outcome::Ok, "1"},
         {"@s1@ world", Outcome::Ok, "hello world"},
         {"<@N1@@N2@>", Outcome::Ok, "<142>"},

@@ -409,3 +409,47 @@ TEST_F(LaunchOpsTest, LaunchWithEmbeddedJvmFile) {
 }
 
 }  // namespace
+
+TEST_F(LaunchOpsTest, ApplicationThatFailsWhileTheWindowIsUpIsReported) {
+    const char* path = "launch_ops_test.jvm";
+    std::ofstream(path) << "JVM_HOME: C:\\jdk\\\nJVM_EXE: bin\\java.exe\n";
+    useScript("@JVM_HOME@\\@JVM_EXE@ Main");
+    env.childError = "noise\r\n" + std::string(20, '\n') + "Error: Could not find or load main class Main\r\n";
+    struct Row {
+        unsigned long exitCode;
+        std::int16_t seconds;  // 0: the window is gone before the start
+        bool silentRun;
+        const char* message;   // none: nullptr
+    };
+    const Row rows[] = {
+        {1, 5, false, "The application ended with exit code 1.\n\nnoise\nError: Could not find or load main class Main"},
+        {0, 5, false, nullptr},
+        {1, 0, false, nullptr},
+        {1, 5, true, nullptr},
+        {0xC0000005UL, 5, false, nullptr},  // the text only; see below
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.exitCode);
+        hostui::reset();
+        silent = row.silentRun;
+        hostui::state().visible = !row.silentRun;
+        env.exitCode = row.exitCode;
+        std::remove(kLogFile);
+        ops.launchWithJvmFile(path, row.seconds);
+        const std::vector<String>& shown = hostui::state().messages;
+        if (row.exitCode == 0xC0000005UL) {
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0].find("The application ended with exit code 3221225477 (0xC0000005)."), 0u);
+        } else if (row.message) {
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0], row.message);
+        } else {
+            EXPECT_TRUE(shown.empty()) << shown[0];
+        }
+        EXPECT_NE(logText().find("\nThe application ended with exit code " + exitCodeText(row.exitCode) + ".\n"),
+                  std::string::npos)
+            << logText();
+    }
+    silent = false;
+    std::remove(path);
+}

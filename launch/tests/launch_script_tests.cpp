@@ -76,7 +76,7 @@ TEST_F(LaunchScriptTest, ExpansionRescanAndDelimiterPairs) {
         {"#HOME#\\bin", "C:\\Users\\me\\bin"},
         {"a#UNSET#b", "ab"},
         {"a#EMPTY#b", "ab"},
-        {"#OUTER#", "in!"},                 // a replacement is scanned again
+        {"#OUTER#", "#INNER#!"},            // a value is data, never scanned again
         {"100%", "100%"},                   // one "%" among the last two characters
         {"x %y", "x %y"},
         {"a %% b", "a % b"},                // a doubled delimiter with none after it
@@ -98,30 +98,34 @@ TEST_F(LaunchScriptTest, DoubledPercentBeforeACallOpensAReference) {
 }
 
 TEST_F(LaunchScriptTest, SelfReproducingReplacementsStop) {
-    env.variables["LOOP"] = "#LOOP#";
-    env.variables["GROW"] = "x#GROW#";
-    env.variables["PING"] = "#PONG#";
-    env.variables["PONG"] = "#PING#";
-    for (const char* command : {"#LOOP#", "a #GROW# b", "#PING#"}) {
+    // Tags of the JVM file are written by the vendor and scanned again.
+    jvm.setValue("LOOP", "@LOOP@");
+    jvm.setValue("GROW", "x@GROW@");
+    jvm.setValue("PING", "@PONG@");
+    jvm.setValue("PONG", "@PING@");
+    for (const char* command : {"@LOOP@", "a @GROW@ b", "@PING@"}) {
         String message = buildError(command);
-        EXPECT_EQ(message.find("Launch script error: The reference #"), 0u) << command << ": " << message;
+        EXPECT_EQ(message.find("Launch script error: The reference @"), 0u) << command << ": " << message;
         EXPECT_NE(message.find("keeps expanding into itself; stopped after 1000 rounds."), NPOS) << message;
     }
     // Each level doubles the one below: finite, but far too big to build.
     for (char level = 'A'; level < 'Z'; ++level) {
-        env.variables[String("D") + level] = String("#D") + char(level + 1) + "##D" + char(level + 1) + "#";
+        jvm.setValue(String("D") + level, String("@D") + char(level + 1) + "@@D" + char(level + 1) + "@");
     }
-    env.variables["DZ"] = "x";
-    String message = buildError("#DA#");
+    jvm.setValue("DZ", "x");
+    String message = buildError("@DA@");
     EXPECT_EQ(message.find("Launch script error: The references expand without bound; stopped at "), 0u) << message;
     // Deep but finite chains still expand.
-    for (int i = 0; i < 500; ++i) env.variables["V" + std::to_string(i)] = "#V" + std::to_string(i + 1) + "#";
-    env.variables["V500"] = "end";
-    EXPECT_EQ(build("#V0#"), "end");
+    for (int i = 0; i < 500; ++i) jvm.setValue("V" + std::to_string(i), "@V" + std::to_string(i + 1) + "@");
+    jvm.setValue("V500", "end");
+    EXPECT_EQ(build("@V0@"), "end");
     // Many references side by side are not nested.
     String wide;
-    for (int i = 0; i < 3000; ++i) wide += "#V500#";
+    for (int i = 0; i < 3000; ++i) wide += "@V500@";
     EXPECT_EQ(build(wide).size(), 3000u * 3);
+    // An environment value is data: one that names itself ends at once.
+    env.variables["LOOP"] = "#LOOP#";
+    EXPECT_EQ(build("#LOOP#"), "#LOOP#");
 }
 
 // --- argument lists ------------------------------------------------------
@@ -656,3 +660,101 @@ TEST_F(LaunchScriptTest, RandomTemplatesFailCleanly) {
 }
 
 }  // namespace
+
+// --- system text is data ------------------------------------------------
+
+TEST_F(LaunchScriptTest, InsertedPathsAndValuesNeverOpenReferences) {
+    const char* folders[] = {"C:\\100% Java", "C:\\a@b", "C:\\#1 x #2", "C:\\%TEMP_DIR%()@JVM_EXE@#V#"};
+    for (const char* folder : folders) {
+        SCOPED_TRACE(folder);
+        originalLauncherPath = String(folder) + "\\app.exe";
+        launcherPath = originalLauncherPath;
+        env.tempRootPath = String(folder) + "\\tmp\\";
+        env.variables["V"] = folder;
+        env.classpathArchives = {String(folder) + "\\tmp\\cp.jar"};
+        jvm.setValue("JVM_HOME", folder);
+        const String f(folder);
+        EXPECT_EQ(build("%LAUNCHER_DIR%()|%TEMP_DIR%()|#V#|@JVM_HOME@|%LAUNCHER_FILE%()"),
+                  f + "|" + f + "\\tmp|" + f + "|" + f + "|" + f + "\\app.exe");
+        EXPECT_EQ(build("%SYSTEMPROP%(\"d\",\"\"\"@JVM_HOME@\"\"\") %CP%()", true),
+                  "-Dd=\"" + f + "\" -classpath " + f + "\\tmp\\cp.jar");
+        // References written in the script itself still expand.
+        EXPECT_EQ(build("%REPLACE%(\"@JVM_HOME@\",\"X\",\"" + f + "\\lib\")"), "X\\lib");
+    }
+}
+
+// --- long command lines --------------------------------------------------
+
+TEST_F(LaunchScriptTest, LongCommandGoesThroughAnArgumentFile) {
+    const String entry(200, 'e');
+    String classpath;
+    for (int i = 0; i < 200; ++i) classpath += (i ? ";" : "") + entry;
+    TagFile tags;
+    tags.setValue("COMMAND", "@JVM_HOME@\\@JVM_EXE@ -Xmx64m -classpath \"" + classpath + "\" Main \"two words\"");
+    struct Row {
+        const char* release;  // the home's "release" file; nullptr: none
+        bool argumentFile;
+    };
+    const Row rows[] = {{"JAVA_VERSION=\"17.0.9\"", true}, {"JAVA_VERSION=\"9\"", true},
+                        {"JAVA_VERSION=\"1.8.0_392\"", false}, {nullptr, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.release ? row.release : "none");
+        env.files.clear();
+        if (row.release) env.files["C:\\jdk\\release"] = String("IMPLEMENTOR=\"x\"\n") + row.release + "\n";
+        env.runs.clear();
+        env.tempFiles.clear();
+        LaunchScript script(tags, true, &env);
+        JvmFile jvmFile(jvm);
+        if (!row.argumentFile) {
+            try {
+                script.execute(jvmFile, nullptr, false);
+                FAIL() << "started";
+            } catch (const LauncherException& e) {
+                EXPECT_NE(e.message().find(" characters long; Windows starts none longer than 32767"), NPOS);
+            }
+            EXPECT_TRUE(env.runs.empty());
+            continue;
+        }
+        script.execute(jvmFile, nullptr, false);
+        ASSERT_EQ(env.runs.size(), 1u);
+        ASSERT_EQ(env.tempFiles.size(), 1u);
+        // The fewest leading arguments move, in order; the rest stays as written.
+        EXPECT_EQ(env.runs[0].commandLine, "C:\\jdk\\bin\\java.exe @" + env.tempFiles[0] + " Main \"two words\"");
+        std::ifstream in(env.tempFiles[0].c_str(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        EXPECT_EQ(text.str(), "\"-Xmx64m\"\n\"-classpath\"\n\"" + classpath + "\"\n");
+        std::remove(env.tempFiles[0].c_str());
+    }
+}
+
+TEST_F(LaunchScriptTest, OversizedClasspathVariableIsRefused) {
+    jvm.setValue("USE_CP_ENV_VAR", "1");
+    jvm.setValue("CP_ENV_VAR", "CLASSPATH");
+    String entries;
+    for (int i = 0; i < 400; ++i) entries += "\"C:\\libraries\\library-" + String(std::to_string(1000 + i)) + String(80, 'x') + ".jar\",";
+    EXPECT_EQ(buildError("java %CP%(" + entries + ") Main"),
+              "The class path is 43999 characters long; the environment variable CLASSPATH holds at most 32766.");
+    EXPECT_TRUE(env.variables.find("CLASSPATH") == env.variables.end()) << "a value was set";
+}
+
+// --- captured output -----------------------------------------------------
+
+TEST_F(LaunchScriptTest, LargeOutputIsLoggedWholeAndKeptBounded) {
+    // Beyond every bound: the error output goes through a temporary file.
+    String output, error;
+    for (int i = 0; output.size() < 300000; ++i) output += "out " + std::to_string(i) + "\r\n";
+    for (int i = 0; error.size() < 600000; ++i) error += "err " + std::to_string(i) + "\n";
+    env.childOutput = output;
+    env.childError = error;
+    LaunchScript script(String("java Main"), true, false, &env);
+    JvmFile jvmFile(jvm);
+    script.execute(jvmFile, nullptr, false);
+    std::string expected = "Executing launch script command: java Main in working directory C:\\apps\n"
+                           "Output from the launch script execution\nStdOut:\n" + output + "\nErrOut:\n" + error + "\n";
+    EXPECT_TRUE(logText() == expected) << "the log differs from the output";
+    EXPECT_EQ(script.standardOutput(), output.substr(0, KeptOutput::headLimit));
+    EXPECT_EQ(script.errorTail(), error.substr(error.size() - KeptOutput::tailLimit));
+    ASSERT_EQ(env.tempFiles.size(), 1u);
+    EXPECT_EQ(std::fopen(env.tempFiles[0].c_str(), "rb"), nullptr) << "the spool file is left";
+}

@@ -5,7 +5,8 @@
 #
 #   make-jvmhome.sh [-d DRIVE] HOME BRIDGE
 #
-#   HOME    the folder to create (its parents are created too)
+#   HOME    the folder to create (its parents are created too); it gets the
+#           Linux JVM's "release" file, which names the version
 #   BRIDGE  the built bridge, build/bridge/java.exe.so
 #   -d X:   also map drive X: of $WINEPREFIX to HOME's parent folder, so the
 #           home reads as X:\NAME; without it the home reads as Z:\... (Z: is /)
@@ -25,6 +26,13 @@ home=$(cd "$home" && pwd)
 # Wine recognises the winelib program by its contents, whatever its name.
 cp -f "$bridge" "$home/bin/java.exe"
 cp -f "$bridge" "$home/bin/javaw.exe"
+# A real home carries the "release" file that names its version; the Linux
+# JVM the bridge runs has one.
+java=${MG_BRIDGE_JAVA:-$(command -v java || true)}
+if [ -n "$java" ]; then
+  release=$(dirname "$(dirname "$(readlink -f "$java")")")/release
+  [ -f "$release" ] && cp -f "$release" "$home/release"
+fi
 if [ -n "$drive" ]; then
   : "${WINEPREFIX:?WINEPREFIX must name the prefix whose drive is mapped}"
   mkdir -p "$WINEPREFIX/dosdevices"

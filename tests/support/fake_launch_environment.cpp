@@ -1,5 +1,8 @@
 #include "tests/support/fake_launch_environment.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "text/text.h"
 
 bool FakeLaunchEnvironment::readLines(const String& path, StringList& lines) {
@@ -39,8 +42,16 @@ String FakeLaunchEnvironment::applicationArchive(const String& fileName) {
     return "C:\\TEMP\\app1\\" + fileName;
 }
 
-void FakeLaunchEnvironment::runProcess(const String& commandLine, const String& workingDirectory,
-                                       bool showConsole, bool capture, String& output, String& error) {
+String FakeLaunchEnvironment::createTempFile() {
+    String path = "fake_env_temp_" + toDecimal(static_cast<std::int32_t>(tempFiles.size())) + ".tmp";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file) std::fclose(file);
+    tempFiles.push_back(path);
+    return path;
+}
+
+unsigned long FakeLaunchEnvironment::runProcess(const String& commandLine, const String& workingDirectory,
+                                                bool showConsole, bool capture, OutputSink& sink) {
     if (failStart) throw LauncherException("Execution of Child Process Failed");
     FakeProcessRun run;
     run.commandLine = commandLine;
@@ -50,7 +61,11 @@ void FakeLaunchEnvironment::runProcess(const String& commandLine, const String& 
     getVariable("JAVA_HOME", run.javaHome);
     runs.push_back(run);
     if (capture) {
-        output += childOutput;
-        error += childError;
+        // In pieces, as a pipe delivers them.
+        for (std::size_t i = 0; i < childOutput.size(); i += 4096)
+            sink.received(false, childOutput.data() + i, std::min<std::size_t>(4096, childOutput.size() - i));
+        for (std::size_t i = 0; i < childError.size(); i += 4096)
+            sink.received(true, childError.data() + i, std::min<std::size_t>(4096, childError.size() - i));
     }
+    return exitCode;
 }

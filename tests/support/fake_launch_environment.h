@@ -24,8 +24,9 @@ public:
     StringList extractClasspathArchives() override;
     String applicationArchive() override;
     String applicationArchive(const String& fileName) override;
-    void runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
-                    bool capture, String& output, String& error) override;
+    String createTempFile() override;
+    unsigned long runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
+                             bool capture, OutputSink& sink) override;
 
     // Side files by path, as text; split into lines as readLine would.
     std::map<String, String> files;
@@ -38,5 +39,7 @@ public:
     String childOutput;
     String childError;
     bool failStart = false;
+    unsigned long exitCode = 0;
+    StringList tempFiles;  // made by createTempFile, in the current directory
     std::vector<FakeProcessRun> runs;
 };
