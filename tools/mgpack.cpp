@@ -80,7 +80,9 @@ int main(int argc, char** argv) {
         if (command == "build") {
             PackRequest request = parseBuildArguments(args);
             addDefaultFiles(request);
-            auto entries = buildLauncher(request);
+            std::vector<std::string> notes;
+            auto entries = buildLauncher(request, &notes);
+            for (const std::string& note : notes) std::printf("mgpack: %s\n", note.c_str());
             std::printf("wrote %s with %zu embedded file%s\n", request.output.c_str(), entries.size(),
                         entries.size() == 1 ? "" : "s");
             return 0;
