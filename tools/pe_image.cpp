@@ -1,6 +1,7 @@
 #include "tools/pe_image.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "tools/pack.h"
 
@@ -9,6 +10,17 @@ namespace {
 constexpr int SECURITY_DIRECTORY = 4;
 
 [[noreturn]] void notPe(const std::string& why) { throw PackError{"the stub is not a launcher executable (" + why + ")"}; }
+
+// The header of a stub that is a PE image; null for any other stub, which
+// is packed as it is.
+std::unique_ptr<PeImage> peHeaderOf(const std::string& bytes) {
+    if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return nullptr;
+    try {
+        return std::make_unique<PeImage>(bytes);
+    } catch (const PackError&) {
+        return nullptr;
+    }
+}
 
 }  // namespace
 
@@ -102,9 +114,9 @@ std::uint32_t peChecksum(const std::string& bytes, std::size_t checksumPosition)
 }
 
 std::size_t checksumFieldInUse(const std::string& bytes) {
-    if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return 0;
-    PeImage image(bytes);
-    return getLE32(bytes, image.checksumPosition()) != 0 ? image.checksumPosition() : 0;
+    auto image = peHeaderOf(bytes);
+    if (!image || image->checksumPosition() + 4 > bytes.size()) return 0;
+    return getLE32(bytes, image->checksumPosition()) != 0 ? image->checksumPosition() : 0;
 }
 
 void refreshChecksum(std::string& bytes) {
@@ -113,9 +125,11 @@ void refreshChecksum(std::string& bytes) {
     putLE32(bytes, image.checksumPosition(), peChecksum(bytes, image.checksumPosition()));
 }
 
+
 bool stripSignature(std::string& bytes) {
-    if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return false;
-    PeImage image(bytes);
+    auto pe = peHeaderOf(bytes);
+    if (!pe) return false;
+    const PeImage& image = *pe;
     if (image.directoryCount <= SECURITY_DIRECTORY) return false;
     std::size_t entry = image.directoryPosition(SECURITY_DIRECTORY);
     std::uint32_t offset = getLE32(bytes, entry), size = getLE32(bytes, entry + 4);
