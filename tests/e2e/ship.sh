@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # One end-to-end case of a launcher made ready to ship, under Wine.
-# Usage: ship.sh CASE MGLAUNCHER MGPACK RUNNER SOURCE_DIR HOST_BUILD
+# Usage: ship.sh CASE MGLAUNCHER MGPACK RUNNER SOURCE_DIR HOST_BUILD PROBE
 #   (WINEPREFIX set). The jvmhome fixture gives J:\jdk17 (java.exe bridge).
-#   signed   packed, signed with osslsigncode: verifies, lists, finds its
-#            JVM and runs; one payload byte changed breaks the signature
+#   signed    packed, signed with osslsigncode: verifies, lists, finds its
+#             JVM and runs; one payload byte changed breaks the signature
+#   branding  --icon, --version-info, --manifest: mgpack and mgpack.exe write
+#             the same file; Windows (branding_probe.exe) and pefile read the
+#             values; the launcher still shows its own texts and runs
 set -u
-case_name=$1 launcher=$2 mgpack_exe=$3 runner=$4 src=$5 host=$6
+case_name=$1 launcher=$2 mgpack_exe=$3 runner=$4 src=$5 host=$6 probe=${7:-}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
 e2e_workdir "mgtest-ship-$case_name"
@@ -52,6 +55,66 @@ signed)
   grep -qF 'mglauncher.exe carried a signature; it is removed' pack.out || fail "no note on the signature: $(cat pack.out)"
   cmp -s from-signed.exe sample.exe || fail "packing a signed stub differs from packing the plain one"
   cp plain.exe mglauncher.exe
+  ;;
+branding)
+  # An icon of three images, none like the launcher's own.
+  convert -size 64x64 xc:'#2060c0' -define icon:auto-resize=48,32,16 vendor.ico || fail "convert made no icon"
+  sed 's/Marrowgate.Launcher/Acme.Sample/' "$src/resources/launcher.manifest" > acme.manifest
+  brand=(--icon vendor.ico --manifest acme.manifest --version-info 'ProductName=Acme Sampler™'
+         --version-info 'CompanyName=Acme Ωmega Ltd' --version-info FileVersion=2.3.4.5
+         --version-info 'LegalCopyright=© 2026 Acme')
+  pack_sample branded.exe "${brand[@]}"
+  "$host_mgpack" build --stub mglauncher.exe -o branded-linux.exe "${brand[@]}" --file instructions instructions.txt \
+    --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
+    --file application-archive sample.jar > /dev/null || fail "mgpack (Linux) failed"
+  cmp branded.exe branded-linux.exe || fail "mgpack.exe and mgpack wrote different files"
+  expected='CompanyName=Acme Ωmega Ltd
+FileVersion=2.3.4.5
+LegalCopyright=© 2026 Acme
+ProductName=Acme Sampler™
+fixed file 2.3.4.5 product 2.3.4.5
+icon 16: 16x16
+icon 32: 32x32
+string 31: Marrowgate® is preparing the Marrowgate
+dialog 101: yes
+manifest: '$(stat -c %s acme.manifest)' bytes'
+  got=$(wine "$probe" branded.exe | tr -d '\r')
+  [ "$got" = "$expected" ] || fail "Windows reads:
+$got
+--- expected
+$expected"
+  # An independent reader: Python's pefile.
+  read_pe() {
+    /usr/bin/python3 - "$1" <<'PY'
+import sys, pefile
+pe = pefile.PE(sys.argv[1])
+for info in pe.FileInfo[0]:
+    for table in getattr(info, "StringTable", []):
+        for k, v in sorted(table.entries.items()):
+            print(k.decode() + "=" + v.decode())
+f = pe.VS_FIXEDFILEINFO[0]
+print("fixed", hex(f.FileVersionMS), hex(f.FileVersionLS))
+print("checksum ok", pe.OPTIONAL_HEADER.CheckSum == pe.generate_checksum())
+for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+    if kind.id == 24:
+        data = kind.directory.entries[0].directory.entries[0].data.struct
+        print("manifest", len(pe.get_data(data.OffsetToData, data.Size)))
+PY
+  }
+  [ "$(read_pe branded.exe)" = "$(printf '%s\n' 'CompanyName=Acme Ωmega Ltd' 'FileVersion=2.3.4.5' \
+      'LegalCopyright=© 2026 Acme' 'ProductName=Acme Sampler™' 'fixed 0x20003 0x40005' 'checksum ok True' \
+      "manifest $(stat -c %s acme.manifest)")" ] || fail "pefile reads: $(read_pe branded.exe)"
+  # The launcher's own texts: a message from its string table, then a run.
+  out=$(wine "$runner" "$work_win\\branded.exe" raw "-mg:in $work_win\\missing.tag" 2>&1 | tr -d '\r')
+  printf '%s\n' "$out" | grep -qxF 'message: Unable to open input file specified on the command line after the -in option.' ||
+    fail "the branded launcher's message: $out"
+  e2e_run branded.exe '-mg:javahome J:\jdk17 --open report.txt'
+  ran_with '2 arguments \[--open\] \[report.txt\]' || fail "the branded launcher did not run: $(log_text run.log)"
+  # Refusals leave nothing behind.
+  printf 'not an icon' > bad.ico
+  mgpack build --stub mglauncher.exe -o refused.exe --icon bad.ico > refused.out
+  grep -qF 'bad.ico is not a usable icon file' refused.out || fail "bad icon: $(cat refused.out)"
+  [ ! -e refused.exe ] || fail "a refused build wrote its output"
   ;;
 *) fail "unknown case $case_name" ;;
 esac
