@@ -382,7 +382,7 @@ void writeResources(std::string& image, std::vector<Resource> resources) {
     if (header + 40 > firstRaw) fail("the stub has no room for another section header");
     for (std::size_t i = header; i < header + 40; ++i)
         if (image[i] != 0) fail("the stub has no room for another section header");
-    std::uint32_t va = 0;
+    std::uint32_t va = static_cast<std::uint32_t>(alignUp(getLE32(image, pe.optionalHeader + 60), pe.sectionAlignment));
     for (const PeSection& s : pe.sections)
         va = std::max<std::uint32_t>(va, static_cast<std::uint32_t>(
                                              alignUp(s.virtualAddress + std::max(s.virtualSize, s.rawSize), pe.sectionAlignment)));
