@@ -237,12 +237,13 @@ String LaunchScript::callFunction(const String& name, const StringList& args, co
     }
     if (name == "LAUNCHER_FILE") {
         requireCount(args, 0, "LAUNCHER_FILE function takes 0 arguments.", text);
-        return launcherPath;
+        return environment().javaPath(launcherPath, "the launcher");
     }
     if (name == "LAUNCHER_DIR") {
         requireCount(args, 0, "LAUNCHER_DIR function takes 0 arguments.", text);
         std::size_t separator = originalLauncherPath.find_last_of("/\\");
-        return separator == NPOS ? String() : originalLauncherPath.substr(0, separator);
+        return separator == NPOS ? String()
+                                 : environment().javaPath(originalLauncherPath.substr(0, separator), "the launcher's folder");
     }
     if (name == "APPLICATION_ARCHIVE") {
         if (args.size() > 1) raiseScriptError("APPLICATION_ARCHIVE function takes 0 or 1 arguments.", text);
@@ -348,8 +349,17 @@ void LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, b
     String directory;
     if (autoSetWorkingDir_) {
         std::size_t separator = launcherPath.rfind('\\');
-        if (separator != NPOS) directory = launcherPath.substr(0, separator);
+        if (separator != NPOS) directory = environment().javaPath(launcherPath.substr(0, separator), "the working directory");
     }
+    // Java's launcher reads its arguments in the system code page: nothing
+    // can bring it other characters, so the log says where that happens.
+    if (extraArguments != nullptr)
+        for (const String& argument : *extraArguments)
+            if (!environment().reachesJava(argument))
+                writeLog("The argument " + argument +
+                             " holds characters the system code page cannot represent: a Java application may "
+                             "receive them as '?'",
+                         LOG_WARNING);
     writeLog("Executing launch script command: " + text +
                  (directory.empty() ? String(" in current working directory")
                                     : " in working directory " + directory),

@@ -8,7 +8,8 @@ if(MG_HOST)
 endif()
 
 if(WIN32)
-  target_sources(mg_payload PRIVATE ${CMAKE_CURRENT_LIST_DIR}/temp.cpp ${CMAKE_CURRENT_LIST_DIR}/extract.cpp)
+  target_sources(mg_payload PRIVATE ${CMAKE_CURRENT_LIST_DIR}/temp.cpp ${CMAKE_CURRENT_LIST_DIR}/extract.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/java_path.cpp)
   # Removal (ui/cleanup) and the progress bar live in mg_ui, which in turn
   # makes temporary files: static libraries may depend on each other.
   target_link_libraries(mg_payload PUBLIC mg_ui)

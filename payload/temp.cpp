@@ -6,6 +6,7 @@
 
 #include "launcher/log.h"
 #include "launcher/settings.h"
+#include "payload/java_path.h"
 #include "payload/temp_register.h"
 #include "ui/cleanup.h"
 #include "ui/handles.h"
@@ -41,19 +42,17 @@ String uniqueTempName() {
 
 String getTempRoot() {
     std::lock_guard<std::mutex> guard(tempRootLock);
-    if (tempRoot.empty()) {
-        char path[MAX_PATH + 1];
-        DWORD n = GetTempPathA(sizeof path, path);
-        if (n > 0 && n < sizeof path) tempRoot = String(path, n);
-    }
+    if (tempRoot.empty()) tempRoot = javaSafeTempRoot();
     return tempRoot;
 }
 
 void setTempRoot(const String& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // Archives extracted there go on Java's command line.
+        String usable = javaSafePath(path, "the temporary folder");
         std::lock_guard<std::mutex> guard(tempRootLock);
-        tempRoot = path;
+        tempRoot = usable;
     }
 }
 

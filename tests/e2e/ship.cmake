@@ -14,7 +14,7 @@ add_executable(branding_probe ${MG_SOURCE_DIR}/tests/helpers/branding_probe.cpp)
 target_link_libraries(branding_probe PRIVATE version)
 target_link_options(branding_probe PRIVATE -static)
 
-foreach(case signed branding)
+foreach(case signed branding paths)
   add_test(NAME e2e.ship.${case}
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/ship.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
             $<TARGET_FILE:foundation_runner> ${MG_SOURCE_DIR} ${MG_HOST_BUILD} $<TARGET_FILE:branding_probe>)

@@ -7,6 +7,9 @@
 #   branding  --icon, --version-info, --manifest: mgpack and mgpack.exe write
 #             the same file; Windows (branding_probe.exe) and pefile read the
 #             values; the launcher still shows its own texts and runs
+#   paths     the temporary folder, the launcher's folder and arguments in
+#             Chinese and Greek on a Western-locale prefix: short names on
+#             the Java command line, the application runs
 set -u
 case_name=$1 launcher=$2 mgpack_exe=$3 runner=$4 src=$5 host=$6 probe=${7:-}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -115,6 +118,34 @@ PY
   mgpack build --stub mglauncher.exe -o refused.exe --icon bad.ico > refused.out
   grep -qF 'bad.ico is not a usable icon file' refused.out || fail "bad icon: $(cat refused.out)"
   [ ! -e refused.exe ] || fail "a refused build wrote its output"
+  ;;
+paths)
+  mkdir -p 'Ελληνικά' '用户/temp'
+  "$host_mgpack" build --stub mglauncher.exe -o 'Ελληνικά/sample.exe' --file instructions instructions.txt \
+    --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
+    --file application-archive sample.jar > /dev/null || fail "mgpack failed"
+  # The prefix's temporary folder, for this run only.
+  old_temp=$(wine reg query 'HKCU\Environment' /v TEMP 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_[A-Z_]* *//p')
+  restore() { [ -n "$old_temp" ] && for v in TEMP TMP; do wine reg add 'HKCU\Environment' /v $v /t REG_EXPAND_SZ /d "$old_temp" /f > /dev/null 2>&1; done; }
+  trap restore EXIT
+  for v in TEMP TMP; do wine reg add 'HKCU\Environment' /v $v /d "$work_win\\用户\\temp" /f > /dev/null 2>&1; done
+  wineserver -w
+  LC_ALL=C.UTF-8 timeout 300 wine "$work_win\\Ελληνικά\\sample.exe" -mg:silent -mg:log "$work_win\\run.log" \
+    -mg:javahome 'J:\jdk17' 中文 Ωμέγα > /dev/null 2>&1
+  restore
+  trap - EXIT
+  log_text run.log | grep '^Using the short name ' |
+    grep -qF " for the temporary folder $work_win\\用户\\temp\\: its name does not survive the system code page 1252" ||
+    fail "no short name for the temporary folder: $(log_text run.log)"
+  log_text run.log | grep -q "^Using the short name [^ ]* for the working directory .*Ελληνικά" ||
+    fail "no short name for the working directory: $(log_text run.log)"
+  log_text run.log | grep -qxF 'WARNING: The argument Ωμέγα holds characters the system code page cannot represent: a Java application may receive them as '"'?'" ||
+    fail "no warning for the Greek argument"
+  command=$(log_text run.log | grep '^Executing launch script command: .*Sample')
+  printf '%s' "${command% \"中文\" \"Ωμέγα\" in working directory *}" | LC_ALL=C grep -q '[^ -~]' &&
+    fail "the Java command line holds characters outside ASCII: $command"
+  ran_with '2 arguments \[中文\] \[Ωμέγα\]' || fail "the application did not run: $(log_text run.log)"
+  [ -z "$(ls -A '用户/temp')" ] || fail "left in the temporary folder: $(ls -A '用户/temp')"
   ;;
 *) fail "unknown case $case_name" ;;
 esac
