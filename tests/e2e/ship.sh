@@ -33,13 +33,21 @@ ran_with() { log_text run.log | grep -q "^Marrowgate sample running on Java 17.*
 
 case $case_name in
 signed)
-  pack_sample sample.exe
-  # A throwaway code-signing certificate.
-  openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 \
-    -subj "/CN=Marrowgate Test Vendor" > /dev/null 2>&1 || fail "openssl could not make a certificate"
-  osslsigncode sign -certs cert.pem -key key.pem -n "Marrowgate Sample" -in sample.exe -out signed.exe \
-    > sign.out 2>&1 || fail "osslsigncode sign: $(cat sign.out)"
-  osslsigncode verify -CAfile cert.pem signed.exe > verify.out 2>&1 || fail "signature does not verify: $(cat verify.out)"
+  # The commands of the vendor's guide, section "Ship it", as written: its
+  # third sh block.
+  block() {
+    awk -v n="$1" -v lang="$2" '
+      $0 == "```" lang { inside = 1; count++; next }
+      $0 == "```" { inside = 0; next }
+      inside && count == n { print }' "$src/docs/vendor-guide.md"
+  }
+  commands=$(block 3 sh)
+  case $commands in *"mgpack build "*"osslsigncode sign "*"osslsigncode verify "*) ;; *) fail "no signing commands in the guide: $commands" ;; esac
+  convert -size 48x48 xc:'#2060c0' -define icon:auto-resize=32,16 sample.ico || fail "convert made no icon"
+  guide_out=$(eval "$commands" 2>&1)
+  printf '%s\n' "$guide_out" | grep -qx 'Succeeded' || fail "the guide's signature does not verify: $guide_out"
+  printf '%s\n' "$guide_out" | grep -q ' sample.jar$' || fail "the guide's listing: $guide_out"
+  cp sample.exe signed.exe && cp unsigned.exe sample.exe && cp vendor-cert.pem cert.pem && cp vendor-key.pem key.pem
   # Both mgpacks list the signed file as the unsigned one.
   [ "$(mgpack list signed.exe)" = "$(mgpack list sample.exe)" ] || fail "mgpack.exe list: $(mgpack list signed.exe)"
   [ "$("$host_mgpack" list signed.exe)" = "$(mgpack list sample.exe)" ] || fail "mgpack list: $("$host_mgpack" list signed.exe)"
@@ -52,11 +60,11 @@ signed)
   printf 'X' | dd of=tampered.exe bs=1 seek="$offset" conv=notrunc status=none
   osslsigncode verify -CAfile cert.pem tampered.exe > /dev/null 2>&1 && fail "a changed payload byte still verifies"
   # A signed stub loses its signature, with a note; the result is the plain build.
+  pack_sample plain-sample.exe
   osslsigncode sign -certs cert.pem -key key.pem -in mglauncher.exe -out signed-stub.exe > /dev/null 2>&1
-  cp signed-stub.exe stub.exe && cp mglauncher.exe plain.exe
-  cp stub.exe mglauncher.exe && pack_sample from-signed.exe
+  cp mglauncher.exe plain.exe && cp signed-stub.exe mglauncher.exe && pack_sample from-signed.exe
   grep -qF 'mglauncher.exe carried a signature; it is removed' pack.out || fail "no note on the signature: $(cat pack.out)"
-  cmp -s from-signed.exe sample.exe || fail "packing a signed stub differs from packing the plain one"
+  cmp -s from-signed.exe plain-sample.exe || fail "packing a signed stub differs from packing the plain one"
   cp plain.exe mglauncher.exe
   ;;
 branding)
