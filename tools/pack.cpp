@@ -51,6 +51,11 @@ bool carriesIndex(const String& path) {
     return f && magicEndsAt(f.get(), trailerEnd(f.get()));
 }
 
+bool isSigned(const String& path, CertificateTable& table) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    return f && findCertificateTable(f.get(), table);
+}
+
 std::string readWhole(const String& path, std::int64_t expected) {
     FilePtr in(std::fopen(path.c_str(), "rb"));
     if (!in) fail(std::string("cannot read ") + std::string(path) + ": " + std::strerror(errno));
@@ -174,8 +179,11 @@ std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std
     if (stubFileSize > MAX_LAUNCHER_SIZE) fail("the launcher would be 2 GB or larger");
     // The stub is changed in memory: a signature would no longer match the
     // file, and would hide the trailer from tools that expect it at the end.
+    CertificateTable signature;
+    bool stubSigned = isSigned(request.stub, signature);
     std::string stub = readWhole(request.stub, stubFileSize);
-    if (stripSignature(stub) && notes)
+    if (stubSigned) stripSignature(stub, signature);
+    if (stubSigned && notes)
         notes->push_back(std::string(request.stub) + " carried a signature; it is removed (sign the packed launcher instead)");
     if (request.branding.any()) applyBranding(stub, request.branding);
     std::int64_t stubSize = static_cast<std::int64_t>(stub.size());

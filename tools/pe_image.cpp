@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int SECURITY_DIRECTORY = 4;
-
 [[noreturn]] void notPe(const std::string& why) { throw PackError{"the stub is not a launcher executable (" + why + ")"}; }
 
 // The header of a stub that is a PE image; null for any other stub, which
@@ -126,14 +124,12 @@ void refreshChecksum(std::string& bytes) {
 }
 
 
-bool stripSignature(std::string& bytes) {
+void stripSignature(std::string& bytes, const CertificateTable& table) {
     auto pe = peHeaderOf(bytes);
-    if (!pe) return false;
+    if (!pe) throw PackError{"the stub's signature cannot be removed: its headers are damaged"};
     const PeImage& image = *pe;
-    if (image.directoryCount <= SECURITY_DIRECTORY) return false;
-    std::size_t entry = image.directoryPosition(SECURITY_DIRECTORY);
-    std::uint32_t offset = getLE32(bytes, entry), size = getLE32(bytes, entry + 4);
-    if (offset == 0 || size == 0) return false;
+    std::size_t entry = static_cast<std::size_t>(table.directoryPosition);
+    std::size_t offset = table.offset;
     if (offset < image.headersEnd || offset > bytes.size()) throw PackError{"the stub's certificate table lies outside the file"};
     // Signing tools pad the file with zeros to align the table; the padding
     // goes too when the image (sections, then any COFF symbols) ended there.
@@ -151,5 +147,4 @@ bool stripSignature(std::string& bytes) {
     putLE32(bytes, entry, 0);
     putLE32(bytes, entry + 4, 0);
     refreshChecksum(bytes);
-    return true;
 }

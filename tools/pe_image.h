@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "payload/index_format.h"
+
 struct PeSection {
     std::string name;
     std::uint32_t virtualSize = 0, virtualAddress = 0, rawSize = 0, rawPointer = 0, characteristics = 0;
@@ -55,7 +57,7 @@ std::size_t checksumFieldInUse(const std::string& bytes);
 // Recomputes the checksum field when the image sets one (0 means unset).
 void refreshChecksum(std::string& bytes);
 
-// Removes a signature: the certificate table (and the zero padding before
-// it) is cut off and the security directory cleared. False when bytes
-// carries none (or are no PE image).
-bool stripSignature(std::string& bytes);
+// Removes the signature whose table findCertificateTable found: the table
+// (and the zero padding before it) is cut off and the security directory
+// cleared.
+void stripSignature(std::string& bytes, const CertificateTable& table);
