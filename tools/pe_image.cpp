@@ -68,7 +68,8 @@ PeImage::PeImage(const std::string& bytes) {
         std::size_t h = sectionTable + 40u * i;
         PeSection s;
         if (h + 40 > bytes.size()) notPe("the section table runs past the end of the file");
-        s.name = std::string(bytes.data() + h, 8).c_str();
+        std::string raw = bytes.substr(h, 8);
+        s.name = raw.substr(0, raw.find('\0'));
         s.virtualSize = getLE32(bytes, h + 8);
         s.virtualAddress = getLE32(bytes, h + 12);
         s.rawSize = getLE32(bytes, h + 16);

@@ -106,7 +106,7 @@ struct TreeReader {
     }
 
     // level 0: types, 1: names, 2: languages.
-    void directory(std::size_t offset, int level, Resource current) {
+    void directory(std::size_t offset, int level, const Resource& current) {
         if (level > 2) fail("the stub's resources are damaged");
         std::size_t count = std::size_t(at16(offset + 12)) + at16(offset + 14);
         for (std::size_t i = 0; i < count; ++i) {
@@ -294,7 +294,8 @@ std::string manifestProblem(const std::string& text) {
         bool closing = !tag.empty() && tag[0] == '/';
         bool empty = !tag.empty() && tag.back() == '/';
         std::string name = tag.substr(closing ? 1 : 0);
-        name = name.substr(0, name.find_first_of(" \t\r\n/"));
+        std::size_t nameEnd = name.find_first_of(" \t\r\n/");
+        if (nameEnd != std::string::npos) name.resize(nameEnd);
         if (name.empty()) return "an element has no name";
         if (closing) {
             if (open.empty() || open.back() != name) return "</" + name + "> does not close the open element";
