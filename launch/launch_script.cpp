@@ -242,12 +242,14 @@ String LaunchScript::callFunction(const String& name, const StringList& args, co
     }
     if (name == "LAUNCHER_FILE") {
         requireCount(args, 0, "LAUNCHER_FILE function takes 0 arguments.", text);
-        return LiteralScope::protect(launcherPath);
+        return LiteralScope::protect(environment().javaPath(launcherPath, "the launcher"));
     }
     if (name == "LAUNCHER_DIR") {
         requireCount(args, 0, "LAUNCHER_DIR function takes 0 arguments.", text);
         std::size_t separator = originalLauncherPath.find_last_of("/\\");
-        return separator == NPOS ? String() : LiteralScope::protect(originalLauncherPath.substr(0, separator));
+        return separator == NPOS ? String()
+                                 : LiteralScope::protect(environment().javaPath(
+                                       originalLauncherPath.substr(0, separator), "the launcher's folder"));
     }
     if (name == "APPLICATION_ARCHIVE") {
         if (args.size() > 1) raiseScriptError("APPLICATION_ARCHIVE function takes 0 or 1 arguments.", text);
@@ -362,8 +364,17 @@ unsigned long LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArg
     String directory;
     if (autoSetWorkingDir_) {
         std::size_t separator = launcherPath.rfind('\\');
-        if (separator != NPOS) directory = launcherPath.substr(0, separator);
+        if (separator != NPOS) directory = environment().javaPath(launcherPath.substr(0, separator), "the working directory");
     }
+    // Java's launcher reads its arguments in the system code page: nothing
+    // can bring it other characters, so the log says where that happens.
+    if (extraArguments != nullptr)
+        for (const String& argument : *extraArguments)
+            if (!environment().reachesJava(argument))
+                writeLog("The argument " + argument +
+                             " holds characters the system code page cannot represent: a Java application may "
+                             "receive them as '?'",
+                         LOG_WARNING);
     writeLog("Executing launch script command: " + text +
                  (directory.empty() ? String(" in current working directory")
                                     : " in working directory " + directory),

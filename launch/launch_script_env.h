@@ -34,6 +34,19 @@ public:
     // A new empty temporary file, registered for removal at the end.
     virtual String createTempFile() = 0;
 
+    // path as java.exe can read it: its short name where the long one has
+    // characters the system's ANSI code page lacks (what names it in the
+    // log). reachesJava: whether an argument's text survives that code page.
+    // Both accept everything where the system has no such limit.
+    virtual String javaPath(const String& path, const char* what) {
+        (void)what;
+        return path;
+    }
+    virtual bool reachesJava(const String& text) {
+        (void)text;
+        return true;
+    }
+
     // Starts commandLine and waits for it; an empty workingDirectory means
     // the launcher's current one. With capture, the child's standard output
     // and error go to sink as they arrive. Returns the child's exit code.

@@ -7,6 +7,7 @@
 #include "system/child_process.h"
 #include "launch/launch_script_env.h"
 #include "payload/extract.h"
+#include "system/java_path.h"
 #include "payload/launcher_file.h"
 #include "system/temp.h"
 #include "ui/messages.h"
@@ -49,6 +50,9 @@ public:
         }
         return paths;
     }
+
+    String javaPath(const String& path, const char* what) override { return javaSafePath(path, what); }
+    bool reachesJava(const String& text) override { return survivesSystemCodePage(text); }
 
     String applicationArchive() override { return ::applicationArchive(); }
     String applicationArchive(const String& fileName) override { return ::applicationArchive(fileName); }

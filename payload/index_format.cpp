@@ -19,7 +19,71 @@ std::uint32_t readBigEndian(std::FILE* stream, int bytes, const char* message) {
     return value;
 }
 
+// A little-endian field of a PE header at pos; false when the file ends.
+bool readLE(std::FILE* stream, long pos, int bytes, std::uint32_t& value) {
+    if (std::fseek(stream, pos, SEEK_SET) != 0) return false;
+    value = 0;
+    for (int i = 0; i < bytes; ++i) {
+        int c = std::fgetc(stream);
+        if (c == EOF) return false;
+        value |= static_cast<std::uint32_t>(c) << (8 * i);
+    }
+    return true;
+}
+
+long fileSize(std::FILE* stream) {
+    if (std::fseek(stream, 0, SEEK_END) != 0) return -1;
+    return std::ftell(stream);
+}
+
 }  // namespace
+
+bool magicEndsAt(std::FILE* stream, long end) {
+    std::uint32_t value = 0;
+    if (end < TRAILER_SIZE || std::fseek(stream, end - 4, SEEK_SET) != 0) return false;
+    try {
+        value = readU32BE(stream, "");
+    } catch (const LauncherException&) {
+        return false;
+    }
+    return value == LAUNCHER_MAGIC;
+}
+
+bool findCertificateTable(std::FILE* stream, CertificateTable& table) {
+    std::uint32_t mz = 0, pe = 0, peSig = 0, optionalSize = 0, magic = 0, directories = 0;
+    if (!readLE(stream, 0, 2, mz) || mz != 0x5A4Du || !readLE(stream, 0x3C, 4, pe) || pe > 0x10000000u ||
+        !readLE(stream, static_cast<long>(pe), 4, peSig) || peSig != 0x00004550u)
+        return false;
+    long optional = static_cast<long>(pe) + 24;
+    if (!readLE(stream, static_cast<long>(pe) + 20, 2, optionalSize) || !readLE(stream, optional, 2, magic))
+        return false;
+    // PE32 and PE32+ differ only in where the data directories begin.
+    long countAt = magic == 0x10Bu ? 92 : magic == 0x20Bu ? 108 : -1;
+    if (countAt < 0 || !readLE(stream, optional + countAt, 4, directories) || directories < 5) return false;
+    long entry = optional + countAt + 4 + 4 * 8;  // directory 4, the security directory
+    if (entry + 8 > optional + static_cast<long>(optionalSize)) return false;
+    if (!readLE(stream, entry, 4, table.offset) || !readLE(stream, entry + 4, 4, table.size)) return false;
+    table.directoryPosition = entry;
+    // Its "address" is a file offset, not an RVA.
+    return table.offset != 0 && table.size != 0;
+}
+
+long trailerEnd(std::FILE* stream) {
+    long size = fileSize(stream);
+    if (size < 0 || magicEndsAt(stream, size)) return size;
+    CertificateTable table;
+    if (!findCertificateTable(stream, table) || static_cast<std::uint64_t>(table.offset) + table.size !=
+                                                    static_cast<std::uint64_t>(size))
+        return size;
+    long end = static_cast<long>(table.offset);
+    // The identification value ends in a non-zero byte, so the padding is
+    // exactly the zero bytes before the table (never more than 7).
+    for (int pad = 0; pad < 7 && end > 0; ++pad, --end) {
+        if (std::fseek(stream, end - 1, SEEK_SET) != 0) return size;
+        if (std::fgetc(stream) != 0) break;
+    }
+    return magicEndsAt(stream, end) ? end : size;
+}
 
 std::uint32_t readU32BE(std::FILE* stream, const char* message) { return readBigEndian(stream, 4, message); }
 
@@ -51,7 +115,9 @@ void readEntryRecord(std::FILE* stream, FileEntry& entry) {
 }
 
 bool readFileIndex(std::FILE* stream, std::vector<std::unique_ptr<FileEntry>>& entries) {
-    if (std::fseek(stream, -TRAILER_SIZE, SEEK_END) != 0) throw LauncherException("Invalid launcher format.");
+    long end = trailerEnd(stream);
+    if (end < TRAILER_SIZE || std::fseek(stream, end - TRAILER_SIZE, SEEK_SET) != 0)
+        throw LauncherException("Invalid launcher format.");
     std::uint32_t indexOffset = readU32BE(stream, "Unable to read file index offset.");
     std::uint32_t magic = readU32BE(stream, "Unable to read launcher identification value.");
     if (magic != LAUNCHER_MAGIC) return false;

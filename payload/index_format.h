@@ -25,8 +25,29 @@ std::uint16_t readU16BE(std::FILE* stream, const char* message);
 // Reads one entry record at the stream's position into entry.
 void readEntryRecord(std::FILE* stream, FileEntry& entry);
 
+// Where a signature's certificate table lies in a PE file: the table's file
+// offset and size, and the file position of its data-directory entry.
+struct CertificateTable {
+    long directoryPosition = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+};
+// True when the stream is a PE file whose security directory names a
+// certificate table (signed). Leaves the stream's position undefined.
+bool findCertificateTable(std::FILE* stream, CertificateTable& table);
+
+// The file position just after the trailer. That is the end of the file,
+// unless the file does not end with the identification value, carries a
+// certificate table at its very end and the trailer ends just before it
+// (after at most 7 bytes of zero padding that signing tools add to align
+// the table): a signed launcher. -1 when the end cannot be found.
+long trailerEnd(std::FILE* stream);
+// True when the identification value's last byte lies just before end.
+bool magicEndsAt(std::FILE* stream, long end);
+
 // Reads the trailer and index of an open binary stream. False (and no
-// entries) when the file does not end with the identification value.
+// entries) when the file does not end with the identification value, nor
+// does the part before a signature's certificate table.
 // Throws LauncherException with the format's messages; entries read before
 // a failing record are left in `entries`.
 bool readFileIndex(std::FILE* stream, std::vector<std::unique_ptr<FileEntry>>& entries);

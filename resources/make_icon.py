@@ -64,7 +64,8 @@ def image(size):
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
-    sizes = [32, 16]
+    # 48 and 64 for 150% and 200% screens, where the dialog asks for them.
+    sizes = [64, 48, 32, 16]
     images = [image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)

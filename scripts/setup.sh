@@ -12,6 +12,7 @@ packages=(
   wine wine64 wine64-tools libc6:i386 xvfb xauth x11-apps imagemagick
   googletest libgtest-dev libgmock-dev
   default-jdk-headless
+  osslsigncode openssl icoutils python3-pefile
 )
 
 missing=()

@@ -4,11 +4,12 @@
 
 #include <mutex>
 
+#include "base/handles.h"
 #include "base/log.h"
 #include "base/settings.h"
-#include "system/temp_register.h"
 #include "system/cleanup.h"
-#include "base/handles.h"
+#include "system/java_path.h"
+#include "system/temp_register.h"
 #include "ui/messages.h"
 
 namespace {
@@ -41,19 +42,17 @@ String uniqueTempName() {
 
 String getTempRoot() {
     std::lock_guard<std::mutex> guard(tempRootLock);
-    if (tempRoot.empty()) {
-        char path[MAX_PATH + 1];
-        DWORD n = GetTempPathA(sizeof path, path);
-        if (n > 0 && n < sizeof path) tempRoot = String(path, n);
-    }
+    if (tempRoot.empty()) tempRoot = javaSafeTempRoot();
     return tempRoot;
 }
 
 void setTempRoot(const String& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // Archives extracted there go on Java's command line.
+        String usable = javaSafePath(path, "the temporary folder");
         std::lock_guard<std::mutex> guard(tempRootLock);
-        tempRoot = path;
+        tempRoot = usable;
     }
 }
 

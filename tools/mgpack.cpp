@@ -11,7 +11,8 @@
 namespace {
 
 const char* const HELP =
-    "usage: mgpack build --stub LAUNCHER -o OUTPUT [--file TYPE PATH [--id N] [--name NAME]]...\n"
+    "usage: mgpack build --stub LAUNCHER -o OUTPUT [--icon FILE.ico] [--version-info NAME=VALUE]...\n"
+    "                    [--manifest FILE] [--file TYPE PATH [--id N] [--name NAME]]...\n"
     "       mgpack list [--records] LAUNCHER\n"
     "       mgpack --help\n"
     "\n"
@@ -28,6 +29,13 @@ const char* const HELP =
     "                   file name, below 65,536 bytes, without a line feed, a path\n"
     "                   separator, a colon, a '..', a control character or one of\n"
     "                   < > \" | ? *, and not a device's name (NUL, COM1.jar, ...)\n"
+    "       --icon FILE.ico        every image of the icon file becomes the launcher's icon\n"
+    "       --version-info NAME=VALUE  a version text: CompanyName, FileDescription,\n"
+    "                   FileVersion, InternalName, LegalCopyright, OriginalFilename,\n"
+    "                   ProductName, ProductVersion (repeatable; a dotted numeric\n"
+    "                   FileVersion/ProductVersion also sets the numeric version)\n"
+    "       --manifest FILE        replaces the launcher's application manifest\n"
+    "       A stub's signature is removed (sign the packed launcher instead).\n"
     "list   prints the entries of a launcher's file index: position, type, id,\n"
     "       length, offset and name. --records prints them as the launcher's log\n"
     "       does (five lines per entry).\n"
@@ -80,7 +88,9 @@ int main(int argc, char** argv) {
         if (command == "build") {
             PackRequest request = parseBuildArguments(args);
             addDefaultFiles(request);
-            auto entries = buildLauncher(request);
+            std::vector<std::string> notes;
+            auto entries = buildLauncher(request, &notes);
+            for (const std::string& note : notes) std::printf("mgpack: %s\n", note.c_str());
             std::printf("wrote %s with %zu embedded file%s\n", request.output.c_str(), entries.size(),
                         entries.size() == 1 ? "" : "s");
             return 0;

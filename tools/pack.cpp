@@ -9,6 +9,7 @@
 #include "base/file_ptr.h"
 #include "payload/index_format.h"
 #include "system/temp_register.h"
+#include "tools/pe_image.h"
 
 namespace fs = std::filesystem;
 
@@ -41,16 +42,28 @@ bool parseId(const std::string& text, std::int32_t& id) {
     return true;
 }
 
-bool endsWithMagic(const String& path) {
+// A packed launcher, signed or not.
+bool carriesIndex(const String& path) {
     FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f || std::fseek(f.get(), -4, SEEK_END) != 0) return false;
-    unsigned char b[4];
-    if (std::fread(b, 1, 4, f.get()) != 4) return false;
-    std::uint32_t v = (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
-    return v == LAUNCHER_MAGIC;
+    return f && magicEndsAt(f.get(), trailerEnd(f.get()));
 }
 
-void copyInto(std::FILE* out, const String& path, std::int64_t expected) {
+bool isSigned(const String& path, CertificateTable& table) {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    return f && findCertificateTable(f.get(), table);
+}
+
+std::string readWhole(const String& path, std::int64_t expected) {
+    FilePtr in(std::fopen(path.c_str(), "rb"));
+    if (!in) fail(std::string("cannot read ") + std::string(path) + ": " + std::strerror(errno));
+    std::string bytes(static_cast<std::size_t>(expected), '\0');
+    if (expected > 0 && std::fread(&bytes[0], 1, bytes.size(), in.get()) != bytes.size())
+        fail(std::string("cannot read ") + std::string(path));
+    if (std::fgetc(in.get()) != EOF) fail(std::string(path) + " changed while it was being copied");
+    return bytes;
+}
+
+void copyInto(std::FILE* out, const String& path, std::int64_t expected, PeChecksum& checksum) {
     FilePtr in(std::fopen(path.c_str(), "rb"));
     if (!in) fail(std::string("cannot read ") + std::string(path) + ": " + std::strerror(errno));
     std::vector<char> buffer(64 * 1024);
@@ -58,6 +71,7 @@ void copyInto(std::FILE* out, const String& path, std::int64_t expected) {
     std::size_t got;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0) {
         if (std::fwrite(buffer.data(), 1, got, out) != got) fail("cannot write the output");
+        checksum.add(buffer.data(), got);
         copied += static_cast<std::int64_t>(got);
     }
     if (std::ferror(in.get())) fail(std::string("cannot read ") + std::string(path));
@@ -115,6 +129,21 @@ PackRequest parseBuildArguments(const std::vector<std::string>& args) {
                      "verify-archive, application-archive, embedded-launcher, or 0 to 7)");
             f.path = value(i, a);
             r.files.push_back(f);
+        } else if (a == "--icon") {
+            r.branding.iconPath = value(i, a);
+        } else if (a == "--manifest") {
+            r.branding.manifestPath = value(i, a);
+        } else if (a == "--version-info") {
+            std::string v = value(i, a);
+            std::size_t eq = v.find('=');
+            std::string name = v.substr(0, eq);
+            if (eq == std::string::npos || !isVersionInfoName(name))
+                fail("--version-info takes NAME=VALUE with NAME one of CompanyName, FileDescription, FileVersion, "
+                     "InternalName, LegalCopyright, OriginalFilename, ProductName, ProductVersion, Comments, "
+                     "LegalTrademarks, PrivateBuild, SpecialBuild (got '" + v + "')");
+            for (const auto& given : r.branding.versionInfo)
+                if (given.first == name) fail("--version-info " + name + " given twice");
+            r.branding.versionInfo.emplace_back(name, v.substr(eq + 1));
         } else if (a == "--id" || a == "--name") {
             if (r.files.empty()) fail(a + " must follow a --file");
             PackFile& f = r.files.back();
@@ -139,11 +168,22 @@ PackRequest parseBuildArguments(const std::vector<std::string>& args) {
 
 void addDefaultFiles(PackRequest&) {}
 
-std::vector<FileEntry> buildLauncher(const PackRequest& request) {
+std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std::string>* notes) {
     // Everything is checked before a byte is written.
-    std::int64_t stubSize = sizeOf(request.stub);
-    if (endsWithMagic(request.stub))
+    std::int64_t stubFileSize = sizeOf(request.stub);
+    if (carriesIndex(request.stub))
         fail(std::string(request.stub) + " already carries a file index (use a plain launcher as the stub)");
+    if (stubFileSize > MAX_LAUNCHER_SIZE) fail("the launcher would be 2 GB or larger");
+    // The stub is changed in memory: a signature would no longer match the
+    // file, and would hide the trailer from tools that expect it at the end.
+    CertificateTable signature;
+    bool stubSigned = isSigned(request.stub, signature);
+    std::string stub = readWhole(request.stub, stubFileSize);
+    if (stubSigned) stripSignature(stub, signature);
+    if (stubSigned && notes)
+        notes->push_back(std::string(request.stub) + " carried a signature; it is removed (sign the packed launcher instead)");
+    if (request.branding.any()) applyBranding(stub, request.branding);
+    std::int64_t stubSize = static_cast<std::int64_t>(stub.size());
 
     std::vector<FileEntry> entries;
     std::vector<std::int64_t> sizes;
@@ -172,13 +212,25 @@ std::vector<FileEntry> buildLauncher(const PackRequest& request) {
     // half-written launcher under the final name.
     String temporary = request.output + ".mgpack-tmp";
     {
-        FilePtr out(std::fopen(temporary.c_str(), "wb"));
+        FilePtr out(std::fopen(temporary.c_str(), "w+b"));
         if (!out) fail(std::string("cannot create ") + std::string(temporary) + ": " + std::strerror(errno));
         try {
-            copyInto(out.get(), request.stub, stubSize);
-            for (std::size_t i = 0; i < entries.size(); ++i) copyInto(out.get(), request.files[i].path, sizes[i]);
+            // A checksum the stub sets is kept true for the whole file.
+            std::size_t checksumAt = checksumFieldInUse(stub);
+            if (checksumAt) putLE32(stub, checksumAt, 0);
+            PeChecksum checksum;
+            checksum.add(stub.data(), stub.size());
+            if (std::fwrite(stub.data(), 1, stub.size(), out.get()) != stub.size()) fail("cannot write the output");
+            for (std::size_t i = 0; i < entries.size(); ++i)
+                copyInto(out.get(), request.files[i].path, sizes[i], checksum);
             std::string tail = index + encodeTrailer(static_cast<std::uint32_t>(position));
-            if (std::fwrite(tail.data(), 1, tail.size(), out.get()) != tail.size() || std::fflush(out.get()) != 0)
+            checksum.add(tail.data(), tail.size());
+            std::string field(4, '\0');
+            putLE32(field, 0, checksum.finish());
+            if (std::fwrite(tail.data(), 1, tail.size(), out.get()) != tail.size() ||
+                (checksumAt && (std::fseek(out.get(), static_cast<long>(checksumAt), SEEK_SET) != 0 ||
+                                std::fwrite(field.data(), 1, 4, out.get()) != 4)) ||
+                std::fflush(out.get()) != 0)
                 fail("cannot write " + std::string(temporary));
         } catch (...) {
             out.reset();

@@ -10,6 +10,7 @@
 
 #include "payload/file_entry.h"
 #include "base/string.h"
+#include "tools/pe_resources.h"
 
 struct PackFile {
     int type = -1;
@@ -24,6 +25,7 @@ struct PackRequest {
     String stub;
     String output;
     std::vector<PackFile> files;
+    Branding branding;  // --icon, --version-info, --manifest
 };
 
 // Failures of mgpack; the message is printed after "mgpack: ".
@@ -47,8 +49,9 @@ std::string entryNameProblem(const String& name);
 String baseName(const String& path);
 
 // Validates everything, then writes output (through a temporary file in
-// the same directory, renamed at the end). Returns the entries written.
-std::vector<FileEntry> buildLauncher(const PackRequest& request);
+// the same directory, renamed at the end). Returns the entries written;
+// what it changed on its own (a stub's signature removed) goes to notes.
+std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std::string>* notes = nullptr);
 
 // Reads a launcher's index. hasIndex is false for a file without one.
 std::vector<std::unique_ptr<FileEntry>> readLauncherIndex(const String& path, bool& hasIndex);

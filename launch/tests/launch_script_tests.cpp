@@ -497,6 +497,33 @@ TEST_F(LaunchScriptTest, ExecuteConsoleAndCapture) {
     }
 }
 
+// Paths java.exe reads go through the environment's javaPath; arguments it
+// cannot receive are named in the log but passed as they are.
+class JavaPathEnvironment : public FakeLaunchEnvironment {
+public:
+    String javaPath(const String& path, const char* what) override { return "SHORT(" + path + "|" + what + ")"; }
+    bool reachesJava(const String& text) override { return text != "lossy"; }
+};
+
+TEST_F(LaunchScriptTest, JavaPathsAndArgumentsJavaCannotReceive) {
+    JavaPathEnvironment javaEnv;
+    TagFile tags;
+    tags.setValue("COMMAND", "java %LAUNCHER_FILE%() %LAUNCHER_DIR%()");
+    LaunchScript script(tags, false, &javaEnv);
+    JvmFile jvmFile(jvm);
+    StringList arguments = {"plain", "lossy"};
+    script.execute(jvmFile, &arguments, false);
+    ASSERT_EQ(javaEnv.runs.size(), 1u);
+    EXPECT_EQ(javaEnv.runs[0].commandLine,
+              "java SHORT(C:\\apps\\demo.exe|the launcher) SHORT(C:\\apps|the launcher's folder) \"plain\" \"lossy\"");
+    EXPECT_EQ(javaEnv.runs[0].workingDirectory, "SHORT(C:\\apps|the working directory)");
+    EXPECT_NE(logText().find("WARNING: The argument lossy holds characters the system code page cannot represent: a "
+                             "Java application may receive them as '?'\n"),
+              std::string::npos)
+        << logText();
+    EXPECT_EQ(logText().find("The argument plain"), std::string::npos);
+}
+
 TEST_F(LaunchScriptTest, ExecuteLogsCommandAndAccumulatedOutput) {
     TagFile tags;
     tags.setValue("COMMAND", "java Main");

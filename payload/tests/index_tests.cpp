@@ -117,6 +117,44 @@ TEST(FileIndexFormat, WriterRoundTrip) {
     }
 }
 
+std::string le32(std::uint32_t v) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    return out;
+}
+
+// A PE32 header of 0x200 bytes whose security directory names a certificate
+// table, then one index entry and the trailer, then pad zero bytes, then the
+// table (tail bytes follow it when the table is not the end of the file).
+std::string signedImage(int pad, std::uint32_t tableSize = 24, const std::string& tail = "") {
+    std::string h(0x200, '\0');
+    h[0] = 'M', h[1] = 'Z';
+    h.replace(0x3C, 4, le32(0x40));
+    h.replace(0x40, 4, std::string("PE\0\0", 4));
+    h.replace(0x54, 2, std::string("\xE0\0", 2));  // optional header of 224 bytes at 0x58
+    h.replace(0x58, 2, std::string("\x0B\x01", 2));
+    h.replace(0x58 + 92, 4, le32(16));
+    std::string body = h + be32(1) + record(6, 0, 3, 0x200, "app.jar");
+    body += be32(0x200) + be32(LAUNCHER_MAGIC) + std::string(static_cast<std::size_t>(pad), '\0');
+    h = body;
+    h.replace(0x58 + 96 + 4 * 8, 8, le32(static_cast<std::uint32_t>(body.size())) + le32(tableSize));
+    return h + std::string(tableSize, 'S') + tail;
+}
+
+// A signed launcher: the trailer ends before the certificate table and the
+// zero padding that aligns it; anything else stays without an index.
+TEST(FileIndexFormat, SignedFiles) {
+    struct Row { const char* what; std::string bytes; const char* result; } rows[] = {
+        {"no padding", signedImage(0), "ok 1"},
+        {"seven bytes of padding", signedImage(7), "ok 1"},
+        {"eight zero bytes are not padding", signedImage(8), "none"},
+        {"table not at the end", signedImage(0, 24, "x"), "none"},
+        {"a table of size 0 is no signature", signedImage(0, 0, "SSSS"), "none"},
+        {"not a PE file", "ZM" + signedImage(0).substr(2), "none"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(readIndexOf(r.bytes), r.result) << r.what;
+}
+
 TEST(FileIndexFormat, TypeNames) {
     struct Row { const char* name; int type; } rows[] = {
         {"instructions", 0},   {"jvm-file", 1},       {"launch-script", 2},

@@ -48,6 +48,14 @@ expect_refusal "holds a drive or stream colon" --stub mglauncher.exe --file 6 ap
 expect_refusal "holds a line feed" --stub mglauncher.exe --file 6 app.jar --name "$(printf 'a\nb')"
 expect_refusal "is 65,536 bytes or longer" --stub mglauncher.exe --file 6 app.jar --name "$(head -c 65536 /dev/zero | tr '\0' n)"
 expect_refusal "unknown file type 'jar'" --stub mglauncher.exe --file jar app.jar
+# Branding is checked before anything is written, the files first.
+printf 'not an icon' > bad.ico
+printf '<html></html>' > bad.manifest
+expect_refusal "bad.ico is not a usable icon file: no icon header" --stub mglauncher.exe --icon bad.ico
+expect_refusal "bad.manifest is not a usable manifest: the root element is not <assembly>" --stub mglauncher.exe --manifest bad.manifest
+expect_refusal "--version-info takes NAME=VALUE" --stub mglauncher.exe --version-info Product=Sample
+expect_refusal "--version-info ProductName given twice" --stub mglauncher.exe --version-info ProductName=A --version-info ProductName=B
+expect_refusal "the stub is not a launcher executable (no MZ header)" --stub mglauncher.exe --version-info ProductName=Sample
 
 # --records prints the launcher's log records.
 mgpack list --records sample.exe > records.txt

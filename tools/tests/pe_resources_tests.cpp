@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tools/pack.h"
+#include "tools/pe_image.h"
+#include "tools/pe_resources.h"
+
+namespace {
+
+// A PE32 image of headers only (no sections, no resources): 0x400 bytes.
+std::string bareImage() {
+    std::string h(0x400, '\0');
+    h[0] = 'M', h[1] = 'Z';
+    putLE32(h, 0x3C, 0x40);
+    putLE32(h, 0x40, 0x00004550u);
+    putLE16(h, 0x44, 0x14C);
+    putLE16(h, 0x54, 224);
+    const std::size_t opt = 0x58;
+    putLE16(h, opt, 0x10B);
+    putLE32(h, opt + 32, 0x1000);  // section alignment
+    putLE32(h, opt + 36, 0x200);   // file alignment
+    putLE32(h, opt + 56, 0x1000);  // size of image
+    putLE32(h, opt + 60, 0x400);   // size of headers
+    putLE32(h, opt + 64, 1);       // a checksum is set
+    putLE32(h, opt + 92, 16);
+    return h;
+}
+
+Resource resource(std::uint16_t type, const std::u16string& name, std::uint16_t id, std::uint16_t language,
+                  std::string data) {
+    Resource r;
+    r.type.id = type;
+    r.name.text = name;
+    r.name.id = name.empty() ? id : 0;
+    r.language = language;
+    r.codePage = 1252;
+    r.data = std::move(data);
+    return r;
+}
+
+bool sameResources(const std::vector<Resource>& a, const std::vector<Resource>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!(a[i].type == b[i].type) || !(a[i].name == b[i].name) || a[i].language != b[i].language ||
+            a[i].codePage != b[i].codePage || a[i].data != b[i].data)
+            return false;
+    return true;
+}
+
+// The tree written comes back as written, in the order Windows searches it
+// (names before numbers, then by number and language); a second write fits
+// the section the first one made and changes nothing.
+TEST(PeResources, WriteThenReadBack) {
+    std::vector<Resource> written = {
+        resource(6, u"", 2, 9, "strings-en"),        resource(6, u"", 2, 7, "strings-de"),
+        resource(5, u"", 101, 9, std::string(1001, 'd')), resource(10, u"SPLASH", 0, 0, "named"),
+        resource(24, u"", 1, 0, "<assembly/>"),
+    };
+    std::string image = bareImage();
+    writeResources(image, written);
+    std::vector<Resource> read = readResources(image);
+    ASSERT_TRUE(sameResources(read, {written[2], written[1], written[0], written[3], written[4]}));
+
+    PeImage pe(image);
+    ASSERT_EQ(pe.sections.size(), 1u);
+    EXPECT_EQ(pe.sections[0].name, ".rsrc");
+    EXPECT_EQ(getLE32(image, pe.imageSizePosition()), 0x2000u);
+    EXPECT_EQ(getLE32(image, pe.checksumPosition()), peChecksum(image, pe.checksumPosition()));
+    std::string again = image;
+    writeResources(again, read);
+    EXPECT_EQ(again, image);
+}
+
+// A dotted numeric version gives the fixed version; other texts leave it 0.
+TEST(PeResources, FixedVersionFromTheTexts) {
+    struct Row { const char* file; const char* product; std::uint32_t fileMs, fileLs, productMs, productLs; } rows[] = {
+        {"2.3.4.5", nullptr, 0x20003, 0x40005, 0x20003, 0x40005},
+        {"2.3", "7.0.1", 0x20003, 0, 0x70000, 0x10000},
+        {"2.3 beta", nullptr, 0, 0, 0, 0},
+        {"1.2.3.4.5", nullptr, 0, 0, 0, 0},
+        {"65536.0", nullptr, 0, 0, 0, 0},
+    };
+    for (const auto& r : rows) {
+        std::vector<std::pair<std::string, std::string>> strings = {{"FileVersion", r.file}};
+        if (r.product) strings.emplace_back("ProductVersion", r.product);
+        std::string info = encodeVersionInfo(strings);
+        EXPECT_EQ(getLE16(info, 0), info.size()) << r.file;
+        ASSERT_EQ(getLE32(info, 40), 0xFEEF04BDu) << r.file;  // after "VS_VERSION_INFO" and padding
+        EXPECT_EQ(getLE32(info, 48), r.fileMs) << r.file;
+        EXPECT_EQ(getLE32(info, 52), r.fileLs) << r.file;
+        EXPECT_EQ(getLE32(info, 56), r.productMs) << r.file;
+        EXPECT_EQ(getLE32(info, 60), r.productLs) << r.file;
+    }
+}
+
+std::string refusal(const std::string& contents, bool icon) {
+    const char* path = icon ? "pe_resources_test.ico" : "pe_resources_test.manifest";
+    std::ofstream(path, std::ios::binary) << contents;
+    try {
+        if (icon)
+            readIcon(path);
+        else
+            checkedManifest(path);
+    } catch (const PackError& e) {
+        return e.message.substr(e.message.find(": ") + 2);
+    }
+    return "(accepted)";
+}
+
+TEST(PeResources, RefusedManifests) {
+    const std::string root = "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">";
+    struct Row { std::string text; const char* problem; } rows[] = {
+        {root + "<!-- fine --><trustInfo/></assembly>", "(accepted)"},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>" + root + "</assembly>", "(accepted)"},
+        {root + "<trustInfo></assembly>", "</assembly> does not close the open element"},
+        {root, "<assembly> is not closed"},
+        {"<assembly manifestVersion=\"1.0\"></assembly>", "<assembly> is not in the urn:schemas-microsoft-com:asm.v1 namespace"},
+        {"<html></html>", "the root element is not <assembly>"},
+        {root + "</assembly><assembly/>", "more than one root element"},
+        {"plain text", "no root element"},
+        {root + "\xFF</assembly>", "it is not UTF-8 text"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(refusal(r.text, false), r.problem) << r.text;
+}
+
+TEST(PeResources, RefusedIcons) {
+    auto icon = [](std::uint32_t size, std::uint32_t offset, const std::string& image) {
+        std::string h(6 + 16, '\0');
+        putLE16(h, 2, 1);
+        putLE16(h, 4, 1);
+        putLE32(h, 6 + 8, size);
+        putLE32(h, 6 + 12, offset);
+        return h + image;
+    };
+    std::string bitmap(40, '\0');
+    putLE32(bitmap, 0, 40);
+    struct Row { std::string bytes; const char* problem; } rows[] = {
+        {icon(40, 22, bitmap), "(accepted)"},
+        {icon(48, 22, "\x89PNG\r\n\x1A\n" + std::string(40, 'p')), "(accepted)"},
+        {"not an icon", "no icon header"},
+        {icon(40, 22, bitmap).substr(0, 6), "it holds no image"},
+        {icon(40, 30, bitmap), "image 1 lies outside the file"},
+        {icon(40, 22, std::string(40, 'x')), "image 1 is neither a bitmap nor a PNG"},
+    };
+    putLE16(rows[3].bytes, 4, 0);
+    for (const auto& r : rows) EXPECT_EQ(refusal(r.bytes, true), r.problem);
+}
+
+}  // namespace
