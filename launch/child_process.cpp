@@ -188,3 +188,43 @@ void runProcess(const String& commandLine, const String& workingDirectory, bool 
     if (!child.run(showConsole, !capture))
         throw LauncherException(loadStringText(IDS_CHILD_FAILED));
 }
+
+namespace {
+
+// A standard handle of the launcher as an inheritable copy: a handle the
+// launcher received without the inherit flag must reach the child too. None
+// stays none; a handle that cannot be copied is passed as it is.
+HANDLE inheritableStandardHandle(DWORD which, Handle& copy) {
+    HANDLE handle = ::GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
+    HANDLE self = ::GetCurrentProcess();
+    if (!::DuplicateHandle(self, handle, self, copy.receive(), 0, TRUE, DUPLICATE_SAME_ACCESS)) return handle;
+    return copy.get();
+}
+
+}  // namespace
+
+int runAttached(const String& commandLine, const String& workingDirectory) {
+    refuseEmptyCommand(commandLine);
+    Handle input, output, error;
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inheritableStandardHandle(STD_INPUT_HANDLE, input);
+    startup.hStdOutput = inheritableStandardHandle(STD_OUTPUT_HANDLE, output);
+    startup.hStdError = inheritableStandardHandle(STD_ERROR_HANDLE, error);
+    PROCESS_INFORMATION info;
+    ZeroMemory(&info, sizeof info);
+    CommandLineBuffer command(commandLine);
+    if (!::CreateProcessA(nullptr, command.get(), nullptr, nullptr, TRUE, 0, nullptr,
+                          directoryOrNone(workingDirectory), &startup, &info))
+        throwSystemError("CreateProcess");
+    Handle process(info.hProcess);
+    Handle thread(info.hThread);
+    DWORD exitCode = 0;
+    if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED ||
+        !::GetExitCodeProcess(process.get(), &exitCode))
+        throw LauncherException(loadStringText(IDS_CHILD_FAILED));
+    return static_cast<int>(exitCode);
+}

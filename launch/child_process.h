@@ -82,3 +82,9 @@ private:
 // fails, and the system's reason when the child cannot be started.
 void runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
                 bool capture, bool waitForExit, String* outputTarget, String* errorTarget);
+
+// The console launcher's application: started on the launcher's console with
+// the launcher's standard handles (nothing captured, no new console, the same
+// process group so that Ctrl+C reaches it), waited for without limit. Returns
+// its exit code. Throws like runProcess.
+int runAttached(const String& commandLine, const String& workingDirectory);

@@ -1,6 +1,7 @@
 #include "launch/launch_ops.h"
 
 #include "instructions/variables.h"
+#include "launcher/front.h"
 #include "launcher/log.h"
 #include "launcher/settings.h"
 #include "text/tagfile.h"
@@ -18,6 +19,7 @@ void setInstallResult(bool installed, const String& jvmFilePath) {
 }  // namespace
 
 void LaunchOperations::initializeUi() {
+    progressRequested = true;
     setStatus(STATUS_INITIALIZING);
     setDetail(DETAIL_NONE, String());
     showWindow();
@@ -61,6 +63,7 @@ void LaunchOperations::installJvm(std::int32_t mode) {
     jvmFilePath += "jvm";
     if (!system_.fileExists(jvmFilePath)) {
         writeLog("Invalid bundled JVM. Missing 'jvm' file.", LOG_ERROR);
+        setRunExitCode(EXIT_NO_JVM);
         return;
     }
     TagFile jvmFile;
@@ -81,7 +84,10 @@ void LaunchOperations::launch(JvmFile& jvmFile, LaunchScript& script, std::int16
         setDetail(DETAIL_NONE, String());
     }
     hideAfter(seconds);
-    script.execute(jvmFile, &passThroughArgs, javaConsole);
+    if (consoleFront())
+        setRunExitCode(script.executeAttached(jvmFile, &passThroughArgs));
+    else
+        script.execute(jvmFile, &passThroughArgs, javaConsole);
 }
 
 void LaunchOperations::launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds) {
@@ -100,6 +106,7 @@ void LaunchOperations::launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16
         writeLog("Unable to launch the internal launch script with the internal JVM file. Either the launch "
                  "script or the JVM file is missing from the launcher.",
                  LOG_ERROR);
+        setRunExitCode(EXIT_LAUNCHER_FAILED);
         return;
     }
     JvmFile jvmFile(*entry->tagFile);

@@ -342,10 +342,10 @@ String LaunchScript::buildCommand(JvmFile& jvmFile, const StringList& extraArgum
     return text;
 }
 
-void LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag) {
+String LaunchScript::prepare(JvmFile& jvmFile, const StringList* extraArguments, String& directory) {
     String text = extraArguments != nullptr ? buildCommand(jvmFile, *extraArguments) : buildCommand(jvmFile);
 
-    String directory;
+    directory.clear();
     if (autoSetWorkingDir_) {
         std::size_t separator = launcherPath.rfind('\\');
         if (separator != NPOS) directory = launcherPath.substr(0, separator);
@@ -356,6 +356,20 @@ void LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, b
              LOG_PLAIN);
 
     environment().setVariable("JAVA_HOME", jvmFile.tagFile().getValue("JVM_HOME", 0));
+    return text;
+}
+
+int LaunchScript::executeAttached(JvmFile& jvmFile, const StringList* extraArguments) {
+    String directory;
+    const String text = prepare(jvmFile, extraArguments, directory);
+    const int exitCode = environment().runAttached(text, directory);
+    writeLog("The application ended with exit code " + toDecimal(static_cast<std::int32_t>(exitCode)), LOG_PLAIN);
+    return exitCode;
+}
+
+void LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag) {
+    String directory;
+    const String text = prepare(jvmFile, extraArguments, directory);
 
     const bool console = displayConsole_ || consoleFlag;
     const bool capture = !console && captureOutput_;

@@ -52,6 +52,10 @@ public:
                     String& output, String& error) override {
         ::runProcess(commandLine, workingDirectory, showConsole, capture, true, &output, &error);
     }
+
+    int runAttached(const String& commandLine, const String& workingDirectory) override {
+        return ::runAttached(commandLine, workingDirectory);
+    }
 };
 
 }  // namespace

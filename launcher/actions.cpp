@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "launcher/front.h"
 #include "launcher/log.h"
 #include "launcher/settings.h"
 #include "payload/launcher_file.h"
@@ -129,6 +130,7 @@ private:
 
         bool showProgress = input.getBool("SHOW_PROGRESS", false);
         bool showFailure = input.getBool("SHOW_FAIL_MSG", false);
+        if (showProgress) progressRequested = true;
         if (showProgress || showFailure) {
             showWindow();
             if (showProgress) setProgress(0);

@@ -16,6 +16,14 @@ set_target_properties(mglauncher PROPERTIES OUTPUT_NAME mglauncher)
 target_link_options(mglauncher PRIVATE -mwindows -static)
 target_link_libraries(mglauncher PRIVATE ${MG_LAUNCHER_LIBS})
 
+# The same launcher for the console subsystem, for command-line programs: it
+# differs only in its front (launcher/front.h), selected at start-up.
+add_executable(mglauncher-console ${MG_LAUNCHER_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/driver.cpp
+  ${MG_LAUNCHER_EXTRA_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/console_front_win.cpp)
+target_compile_definitions(mglauncher-console PRIVATE MG_CONSOLE_LAUNCHER)
+target_link_options(mglauncher-console PRIVATE -mconsole -static)
+target_link_libraries(mglauncher-console PRIVATE ${MG_LAUNCHER_LIBS})
+
 # launcher/ is configured before the layers above it exist: link those once
 # the whole tree is known. The archives refer to each other in both
 # directions (the driver calls the layers, the layers call the progress
@@ -27,13 +35,17 @@ function(mg_link_launcher_layers)
       list(APPEND layers ${lib})
     endif()
   endforeach()
-  target_link_libraries(mglauncher PRIVATE -Wl,--start-group ${layers} mg_ui mg_text mg_base -Wl,--end-group)
+  foreach(target mglauncher mglauncher-console)
+    target_link_libraries(${target} PRIVATE -Wl,--start-group ${layers} mg_ui mg_text mg_base -Wl,--end-group)
+  endforeach()
 endfunction()
 cmake_language(DEFER DIRECTORY ${MG_SOURCE_DIR} CALL mg_link_launcher_layers)
 
-# A stripped copy, the size that ships.
-add_custom_command(TARGET mglauncher POST_BUILD
-  COMMAND i686-w64-mingw32-strip -o $<TARGET_FILE_DIR:mglauncher>/mglauncher-stripped.exe $<TARGET_FILE:mglauncher>
-  COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE_DIR:mglauncher>/mglauncher-stripped.exe
-          -P ${CMAKE_CURRENT_LIST_DIR}/print_size.cmake
-  VERBATIM)
+# Stripped copies, the size that ships.
+foreach(target mglauncher mglauncher-console)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND i686-w64-mingw32-strip -o $<TARGET_FILE_DIR:${target}>/${target}-stripped.exe $<TARGET_FILE:${target}>
+    COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE_DIR:${target}>/${target}-stripped.exe
+            -P ${CMAKE_CURRENT_LIST_DIR}/print_size.cmake
+    VERBATIM)
+endforeach()

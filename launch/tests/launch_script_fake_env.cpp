@@ -54,3 +54,10 @@ void FakeLaunchEnvironment::runProcess(const String& commandLine, const String& 
         error += childError;
     }
 }
+
+int FakeLaunchEnvironment::runAttached(const String& commandLine, const String& workingDirectory) {
+    String ignored;
+    runProcess(commandLine, workingDirectory, true, false, ignored, ignored);
+    runs.back().attached = true;
+    return attachedExitCode;
+}

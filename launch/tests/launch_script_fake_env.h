@@ -12,6 +12,7 @@ struct FakeProcessRun {
     String workingDirectory;
     bool showConsole = false;
     bool capture = false;
+    bool attached = false;  // runAttached rather than runProcess
     String javaHome;  // JAVA_HOME as the child would inherit it
 };
 
@@ -26,6 +27,7 @@ public:
     String applicationArchive(const String& fileName) override;
     void runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
                     bool capture, String& output, String& error) override;
+    int runAttached(const String& commandLine, const String& workingDirectory) override;
 
     // Side files by path, as text; split into lines as readLine would.
     std::map<String, String> files;
@@ -38,5 +40,6 @@ public:
     String childOutput;
     String childError;
     bool failStart = false;
+    int attachedExitCode = 0;
     std::vector<FakeProcessRun> runs;
 };
