@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <string.h>
@@ -24,6 +25,11 @@
 #include "bridge/translate.h"
 
 extern char** environ;
+
+// Wine's own: the Unix file descriptor behind a Windows handle of a file or
+// pipe (ntdll exports it to winelib programs).
+extern "C" NTSTATUS CDECL wine_server_handle_to_fd(HANDLE handle, unsigned int access, int* unixFd,
+                                                   unsigned int* options);
 
 #ifndef MG_BRIDGE_JAVA_DEFAULT
 #define MG_BRIDGE_JAVA_DEFAULT "/usr/lib/jvm/java-17-openjdk-amd64/bin/java"
@@ -152,6 +158,34 @@ bool forward(int fd, HANDLE target) {
     return true;
 }
 
+// The JVM's standard input: the bridge's own Windows standard input when it
+// is a file or a pipe (what a redirection or a pipeline gives), or a console
+// whose terminal is the bridge's Unix standard input; else /dev/null, as
+// before, so a child with no input never waits for any. Nothing is read here:
+// the JVM reads only what it asks for, so a verify run that reads nothing
+// takes nothing from the launcher's input. -1 means /dev/null.
+int standardInput() {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE) return -1;
+    int fd = -1;
+    if (wine_server_handle_to_fd(input, FILE_READ_DATA, &fd, nullptr) == 0) return fd;
+    DWORD mode = 0;
+    if (GetConsoleMode(input, &mode) && isatty(0)) return 0;
+    return -1;
+}
+
+// Ctrl+C and Ctrl+Break on the console reach this process; the Linux JVM is
+// not on the console, so they are passed on as the signals the JVM answers
+// the same way (SIGINT ends it, SIGQUIT prints its threads), and the bridge
+// lives on to report the JVM's exit code.
+pid_t javaPid = 0;
+
+BOOL WINAPI onConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    if (javaPid > 0) kill(javaPid, event == CTRL_C_EVENT ? SIGINT : SIGQUIT);
+    return TRUE;
+}
+
 void fail(const std::string& text) {
     std::string line = "java bridge: " + text + "\n";
     DWORD written = 0;
@@ -190,7 +224,11 @@ int main() {
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    const int input = standardInput();
+    if (input < 0)
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    else if (input != 0)
+        posix_spawn_file_actions_adddup2(&actions, input, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     posix_spawn_file_actions_addclose(&actions, out[0]);
@@ -207,12 +245,15 @@ int main() {
     pid_t pid = 0;
     int rc = posix_spawn(&pid, java.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    if (input > 0) close(input);
     close(out[1]);
     close(err[1]);
     if (rc != 0) {
         fail("cannot start " + java + ": " + strerror(rc));
         return 127;
     }
+    javaPid = pid;
+    SetConsoleCtrlHandler(onConsoleControl, TRUE);
 
     HANDLE stdOut = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE stdErr = GetStdHandle(STD_ERROR_HANDLE);
