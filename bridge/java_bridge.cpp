@@ -158,20 +158,60 @@ bool forward(int fd, HANDLE target) {
     return true;
 }
 
-// The JVM's standard input: the bridge's own Windows standard input when it
-// is a file or a pipe (what a redirection or a pipeline gives), or a console
-// whose terminal is the bridge's Unix standard input; else /dev/null, as
-// before, so a child with no input never waits for any. Nothing is read here:
-// the JVM reads only what it asks for, so a verify run that reads nothing
-// takes nothing from the launcher's input. -1 means /dev/null.
+// A Windows pipe has no Unix descriptor under Wine: a thread copies what it
+// delivers into a POSIX pipe the JVM reads, closing it at the pipe's end.
+struct InputPump {
+    HANDLE from;
+    int to;
+};
+
+DWORD WINAPI pumpInput(LPVOID parameter) {
+    InputPump* pump = static_cast<InputPump*>(parameter);
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pump->from, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        for (DWORD done = 0; done < got;) {
+            ssize_t n = write(pump->to, buffer + done, got - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                close(pump->to);
+                return 0;
+            }
+            done += static_cast<DWORD>(n);
+        }
+    }
+    close(pump->to);
+    return 0;
+}
+
+// The JVM's standard input: the bridge's own Windows standard input. A file
+// or device is handed over as its Unix descriptor, so the JVM reads only
+// what it asks for; a pipe is copied through a POSIX pipe; a console is the
+// terminal that is the bridge's Unix standard input, if it is one. Without
+// any, /dev/null as before. The launcher gives captured children no input of
+// their own, so only the application reads the user's. -1 means /dev/null.
 int standardInput() {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     if (input == nullptr || input == INVALID_HANDLE_VALUE) return -1;
     int fd = -1;
     if (wine_server_handle_to_fd(input, FILE_READ_DATA, &fd, nullptr) == 0) return fd;
     DWORD mode = 0;
-    if (GetConsoleMode(input, &mode) && isatty(0)) return 0;
-    return -1;
+    if (GetConsoleMode(input, &mode)) return isatty(0) ? 0 : -1;
+    if (GetFileType(input) != FILE_TYPE_PIPE) return -1;
+    int ends[2];
+    if (pipe(ends) != 0) return -1;
+    // The JVM must not hold the write end, or it would never see the end.
+    fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+    static InputPump pump;
+    pump = {input, ends[1]};
+    HANDLE thread = CreateThread(nullptr, 0, pumpInput, &pump, 0, nullptr);
+    if (!thread) {
+        close(ends[0]);
+        close(ends[1]);
+        return -1;
+    }
+    CloseHandle(thread);
+    return ends[0];
 }
 
 // Ctrl+C and Ctrl+Break on the console reach this process; the Linux JVM is
@@ -196,6 +236,8 @@ void fail(const std::string& text) {
 }  // namespace
 
 int main() {
+    // The input pump may write to a pipe the JVM has closed.
+    signal(SIGPIPE, SIG_IGN);
     int argc = 0;
     LPWSTR* argvW = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::string> args;

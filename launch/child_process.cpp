@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "launcher/front.h"
 #include "launcher/settings.h"
 #include "text/text.h"
 #include "ui/handles.h"
@@ -109,7 +110,9 @@ bool ChildProcess::startCaptured(bool showConsole) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.wShowWindow = 0;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    // The console launcher's input belongs to the application: a verify run
+    // or an installer must not take any of it.
+    startup.hStdInput = consoleFront() ? nullptr : ::GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = outWrite.get();
     startup.hStdError = errWrite.get();
 
