@@ -16,10 +16,13 @@ cp "$launcher" mglauncher-console.exe
 cp "$src"/examples/console/{instructions.txt,launch.txt} "$src"/examples/sample/sample.jvm .
 cp "$host/java/verify.jar" "$host/examples/upper.jar" .
 mkdir tmp
-# The packing that docs/console-launcher.md shows.
-wine "$mgpack_exe" build --stub mglauncher-console.exe -o upper.exe --file instructions instructions.txt \
-  --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-  --file application-archive upper.jar > pack.out 2>&1 || fail "mgpack: $(cat pack.out)"
+# docs/console-launcher.md as written: the sample's files, its mgpack command.
+block() { doc_block "$src/docs/console-launcher.md" "$@"; }
+[ "$(block 1 text)" = "$(tr -d '\r' < instructions.txt)" ] || fail "the doc's program is not examples/console/instructions.txt"
+[ "$(block 2 text)" = "$(tr -d '\r' < launch.txt)" ] || fail "the doc's launch script is not examples/console/launch.txt"
+mgpack() { wine "$mgpack_exe" "$@" 2>&1 | tr -d '\r'; }
+packed=$(eval "$(block 1 sh)")
+[ -f upper.exe ] || fail "the doc's mgpack command made no upper.exe: $packed"
 options="-mg:log $work_win\\run.log -mg:tempdir $work_win\\tmp"
 
 case $case_name in
