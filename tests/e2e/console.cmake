@@ -1,10 +1,6 @@
 # End-to-end runs of the console launcher (mglauncher-console.exe) from
 # cmd.exe: standard handles, exit codes and Ctrl+C, with the java.exe bridge.
-if(NOT TARGET mglauncher-console OR NOT TARGET mgpack)
-  return()
-endif()
-find_program(MG_WINEGXX NAMES wineg++)
-if(NOT (MG_WINEGXX AND MG_HOST_BUILD))
+if(NOT TARGET mglauncher-console OR NOT TARGET mgpack OR NOT MG_E2E_REAL_JVM)
   return()
 endif()
 
