@@ -187,9 +187,11 @@ DWORD WINAPI pumpInput(LPVOID parameter) {
 // The JVM's standard input: the bridge's own Windows standard input. A file
 // or device is handed over as its Unix descriptor, so the JVM reads only
 // what it asks for; a pipe is copied through a POSIX pipe; a console is the
-// terminal that is the bridge's Unix standard input, if it is one. Without
-// any, /dev/null as before. The launcher gives captured children no input of
-// their own, so only the application reads the user's. -1 means /dev/null.
+// terminal that is the Wine process's Unix standard input, if it is one (a
+// copying thread would leave a read pending on the console when the JVM
+// ends, which takes the next line typed at the prompt). Without any,
+// /dev/null as before. The console launcher gives captured children no
+// input, so only the application reads the user's. -1 means /dev/null.
 int standardInput() {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     if (input == nullptr || input == INVALID_HANDLE_VALUE) return -1;
