@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <string.h>
@@ -25,6 +26,11 @@
 #include "bridge/translate.h"
 
 extern char** environ;
+
+// Wine's own: the Unix file descriptor behind a Windows handle of a file or
+// pipe (ntdll exports it to winelib programs).
+extern "C" NTSTATUS CDECL wine_server_handle_to_fd(HANDLE handle, unsigned int access, int* unixFd,
+                                                   unsigned int* options);
 
 #ifndef MG_BRIDGE_JAVA_DEFAULT
 #define MG_BRIDGE_JAVA_DEFAULT "/usr/lib/jvm/java-17-openjdk-amd64/bin/java"
@@ -153,6 +159,76 @@ bool forward(int fd, HANDLE target) {
     return true;
 }
 
+// A Windows pipe has no Unix descriptor under Wine: a thread copies what it
+// delivers into a POSIX pipe the JVM reads, closing it at the pipe's end.
+struct InputPump {
+    HANDLE from;
+    int to;
+};
+
+DWORD WINAPI pumpInput(LPVOID parameter) {
+    InputPump* pump = static_cast<InputPump*>(parameter);
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pump->from, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        for (DWORD done = 0; done < got;) {
+            ssize_t n = write(pump->to, buffer + done, got - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                close(pump->to);
+                return 0;
+            }
+            done += static_cast<DWORD>(n);
+        }
+    }
+    close(pump->to);
+    return 0;
+}
+
+// The JVM's standard input: the bridge's own Windows standard input. A file
+// or device is handed over as its Unix descriptor, so the JVM reads only
+// what it asks for; a pipe is copied through a POSIX pipe; a console is the
+// terminal that is the Wine process's Unix standard input, if it is one (a
+// copying thread would leave a read pending on the console when the JVM
+// ends, which takes the next line typed at the prompt). Without any,
+// /dev/null as before. The console launcher gives captured children no
+// input, so only the application reads the user's. -1 means /dev/null.
+int standardInput() {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE) return -1;
+    int fd = -1;
+    if (wine_server_handle_to_fd(input, FILE_READ_DATA, &fd, nullptr) == 0) return fd;
+    DWORD mode = 0;
+    if (GetConsoleMode(input, &mode)) return isatty(0) ? 0 : -1;
+    if (GetFileType(input) != FILE_TYPE_PIPE) return -1;
+    int ends[2];
+    if (pipe(ends) != 0) return -1;
+    // The JVM must not hold the write end, or it would never see the end.
+    fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+    static InputPump pump;
+    pump = {input, ends[1]};
+    HANDLE thread = CreateThread(nullptr, 0, pumpInput, &pump, 0, nullptr);
+    if (!thread) {
+        close(ends[0]);
+        close(ends[1]);
+        return -1;
+    }
+    CloseHandle(thread);
+    return ends[0];
+}
+
+// Ctrl+C and Ctrl+Break on the console reach this process; the Linux JVM is
+// not on the console, so they are passed on as the signals the JVM answers
+// the same way (SIGINT ends it, SIGQUIT prints its threads), and the bridge
+// lives on to report the JVM's exit code.
+pid_t javaPid = 0;
+
+BOOL WINAPI onConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    if (javaPid > 0) kill(javaPid, event == CTRL_C_EVENT ? SIGINT : SIGQUIT);
+    return TRUE;
+}
+
 void fail(const std::string& text) {
     std::string line = "java bridge: " + text + "\n";
     DWORD written = 0;
@@ -163,6 +239,8 @@ void fail(const std::string& text) {
 }  // namespace
 
 int main() {
+    // The input pump may write to a pipe the JVM has closed.
+    signal(SIGPIPE, SIG_IGN);
     int argc = 0;
     LPWSTR* argvW = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::string> args;
@@ -201,7 +279,11 @@ int main() {
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    const int input = standardInput();
+    if (input < 0)
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    else if (input != 0)
+        posix_spawn_file_actions_adddup2(&actions, input, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     posix_spawn_file_actions_addclose(&actions, out[0]);
@@ -218,12 +300,15 @@ int main() {
     pid_t pid = 0;
     int rc = posix_spawn(&pid, java.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    if (input > 0) close(input);
     close(out[1]);
     close(err[1]);
     if (rc != 0) {
         fail("cannot start " + java + ": " + strerror(rc));
         return 127;
     }
+    javaPid = pid;
+    SetConsoleCtrlHandler(onConsoleControl, TRUE);
 
     HANDLE stdOut = GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE stdErr = GetStdHandle(STD_ERROR_HANDLE);

@@ -1,6 +1,7 @@
 #include "jvm/operations.h"
 
 #include "instructions/variables.h"
+#include "base/front.h"
 #include "base/log.h"
 #include "base/settings.h"
 #include "text/text.h"
@@ -34,6 +35,7 @@ void findJvm(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
         if (results.empty()) {
             const String text = messageText(MSG_NO_MATCHING_JVM);
             writeLog(text);
+            setRunExitCode(EXIT_NO_JVM);
             if (showFailMessage && !cancelRequested) showMessage(text);
             return;
         }
@@ -88,6 +90,7 @@ void verifyJvm(bool showUi, bool showFailMessage, TagFile& tagFile, const String
         writeLog("After VERIFY, the jvm home is " + verified);
         return;
     }
+    setRunExitCode(EXIT_NO_JVM);
     if (showFailMessage) showMessage(messageText(MSG_JVM_INVALID));
     writeLog("In VERIFY, the jvm is invalid.");
 }

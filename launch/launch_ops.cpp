@@ -4,6 +4,7 @@
 #include <string>
 
 #include "instructions/variables.h"
+#include "base/front.h"
 #include "base/log.h"
 #include "base/settings.h"
 #include "text/tagfile.h"
@@ -21,6 +22,7 @@ void setInstallResult(bool installed, const String& jvmFilePath) {
 }  // namespace
 
 void LaunchOperations::initializeUi() {
+    progressRequested = true;
     setStatus(STATUS_INITIALIZING);
     setDetail(DETAIL_NONE, String());
     showWindow();
@@ -64,6 +66,7 @@ void LaunchOperations::installJvm(std::int32_t mode) {
     jvmFilePath += "jvm";
     if (!system_.fileExists(jvmFilePath)) {
         writeLog("Invalid bundled JVM. Missing 'jvm' file.", LOG_ERROR);
+        setRunExitCode(EXIT_NO_JVM);
         return;
     }
     TagFile jvmFile;
@@ -84,6 +87,13 @@ void LaunchOperations::launch(JvmFile& jvmFile, LaunchScript& script, std::int16
         setDetail(DETAIL_NONE, String());
     }
     hideAfter(seconds);
+    if (consoleFront()) {
+        const int exitCode = script.executeAttached(jvmFile, &passThroughArgs);
+        setRunExitCode(exitCode);
+        writeLog("The application ended with exit code " + exitCodeText(static_cast<unsigned long>(exitCode)) + ".",
+                 LOG_PLAIN);
+        return;
+    }
     const unsigned long exitCode = script.execute(jvmFile, &passThroughArgs, javaConsole);
     writeLog("The application ended with exit code " + exitCodeText(exitCode) + ".", LOG_PLAIN);
     // An application that fails at once (a wrong main class, a missing
@@ -108,6 +118,7 @@ void LaunchOperations::launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16
         writeLog("Unable to launch the internal launch script with the internal JVM file. Either the launch "
                  "script or the JVM file is missing from the launcher.",
                  LOG_ERROR);
+        setRunExitCode(EXIT_LAUNCHER_FAILED);
         return;
     }
     JvmFile jvmFile(*entry->tagFile);

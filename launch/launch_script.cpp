@@ -358,10 +358,10 @@ String LaunchScript::buildCommand(JvmFile& jvmFile, const StringList& extraArgum
     return text;
 }
 
-unsigned long LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag) {
+String LaunchScript::prepare(JvmFile& jvmFile, const StringList* extraArguments, String& directory) {
     String text = extraArguments != nullptr ? buildCommand(jvmFile, *extraArguments) : buildCommand(jvmFile);
 
-    String directory;
+    directory.clear();
     if (autoSetWorkingDir_) {
         std::size_t separator = launcherPath.rfind('\\');
         if (separator != NPOS) directory = environment().javaPath(launcherPath.substr(0, separator), "the working directory");
@@ -382,6 +382,18 @@ unsigned long LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArg
 
     environment().setVariable("JAVA_HOME", jvmFile.tagFile().getValue("JVM_HOME", 0));
     if (!fitsCommandLine(text)) text = shortenCommand(text, jvmFile);
+    return text;
+}
+
+int LaunchScript::executeAttached(JvmFile& jvmFile, const StringList* extraArguments) {
+    String directory;
+    const String text = prepare(jvmFile, extraArguments, directory);
+    return environment().runAttached(text, directory);
+}
+
+unsigned long LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag) {
+    String directory;
+    const String text = prepare(jvmFile, extraArguments, directory);
 
     const bool console = displayConsole_ || consoleFlag;
     const bool capture = !console && captureOutput_;

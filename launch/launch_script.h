@@ -43,6 +43,10 @@ public:
     // (Java 9 and later), else fails with its length. extraArguments may be
     // null. Returns the child's exit code.
     unsigned long execute(JvmFile& jvmFile, const StringList* extraArguments, bool consoleFlag);
+    // The console launcher's way: the same command, started on the launcher's
+    // own console with its standard handles, nothing captured; returns the
+    // child's exit code.
+    int executeAttached(JvmFile& jvmFile, const StringList* extraArguments);
 
     const String& getDescription() const { return description_; }
     const String& command() const { return command_; }
@@ -68,6 +72,8 @@ public:
 
 private:
     LaunchEnvironment& environment();
+    // Builds and logs the command, sets JAVA_HOME; gives the working directory.
+    String prepare(JvmFile& jvmFile, const StringList* extraArguments, String& directory);
     String jvmValue(const char* tag) const;
     String expandAt(const String& text);
     StringList sideFileLines(const char* suffix);

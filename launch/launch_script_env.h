@@ -53,6 +53,12 @@ public:
     // Throws LauncherException when the child cannot be started.
     virtual unsigned long runProcess(const String& commandLine, const String& workingDirectory,
                                      bool showConsole, bool capture, OutputSink& sink) = 0;
+
+    // Starts commandLine on the launcher's own console with its standard
+    // handles (nothing captured, same process group), waits for it and
+    // returns its exit code. Throws LauncherException when it cannot be
+    // started.
+    virtual int runAttached(const String& commandLine, const String& workingDirectory) = 0;
 };
 
 // The process-wide environment: the one installed (tests install fakes), or

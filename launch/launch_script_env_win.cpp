@@ -61,6 +61,10 @@ public:
                              bool capture, OutputSink& sink) override {
         return ::runProcess(commandLine, workingDirectory, showConsole, capture, true, &sink);
     }
+
+    int runAttached(const String& commandLine, const String& workingDirectory) override {
+        return ::runAttached(commandLine, workingDirectory);
+    }
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "base/file_ptr.h"
+#include "base/front.h"
 #include "base/log.h"
 #include "base/settings.h"
 #include "instructions/variables.h"
@@ -116,6 +117,7 @@ private:
 
         bool showProgress = input.getBool("SHOW_PROGRESS", false);
         bool showFailure = input.getBool("SHOW_FAIL_MSG", false);
+        if (showProgress) progressRequested = true;
         if (showProgress || showFailure) {
             showWindow();
             if (showProgress) setProgress(0);

@@ -5,6 +5,7 @@
 
 #include "launcher/cmdline.h"
 #include "launcher/dll_search_win.h"
+#include "base/front.h"
 #include "launcher/launcher.h"
 #include "base/log.h"
 #include "launcher/main_window.h"
@@ -145,6 +146,9 @@ void stopWorker() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+#ifdef MG_CONSOLE_LAUNCHER
+    startConsoleFront();
+#endif
     restrictDllSearch();
     useAnsiApi = isWindows9x();
     startTrace();
@@ -168,7 +172,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     HWND window = ::CreateWindowExA(0, windowClassName.c_str(), "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    if (!window) return 0;
+    if (!window) {
+        // Nothing ran; the console launcher's caller must not read success.
+        setRunExitCode(EXIT_LAUNCHER_FAILED);
+        return processExitCode();
+    }
     mainWindow = window;
     ::ShowWindow(window, SW_HIDE);
     ::UpdateWindow(window);
@@ -187,6 +195,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
 
     stopWorker();
-    // The quit message carries 0; the launcher's exit code is always 0.
-    return 0;
+    // The quit message carries 0; the GUI launcher's exit code is always 0,
+    // the console launcher's tells how the run went.
+    return processExitCode();
 }

@@ -2,6 +2,7 @@
 #include <new>
 
 #include "launcher/driver.h"
+#include "base/front.h"
 #include "launcher/launcher.h"
 #include "base/log.h"
 #include "base/settings.h"
@@ -11,6 +12,7 @@ namespace {
 int report(const String& message) {
     showMessage(message);
     writeLog(message, LOG_ERROR);
+    setRunExitCode(EXIT_LAUNCHER_FAILED);
     return 1;
 }
 }  // namespace

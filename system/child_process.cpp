@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "base/front.h"
 #include "base/settings.h"
 #include "text/text.h"
 #include "base/handles.h"
@@ -221,7 +222,9 @@ bool ChildProcess::startCaptured(bool showConsole) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.wShowWindow = 0;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    // The console launcher's input belongs to the application: a verify run
+    // or an installer must not take any of it.
+    startup.hStdInput = consoleFront() ? nullptr : ::GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = outWrite.get();
     startup.hStdError = errWrite.get();
 
@@ -317,4 +320,44 @@ unsigned long runProcess(const String& commandLine, const String& workingDirecto
                          bool capture, bool waitForExit, OutputSink* sink) {
     ChildProcess child(commandLine, waitForExit, workingDirectory, sink);
     return runChild(child, showConsole, capture);
+}
+
+namespace {
+
+// A standard handle of the launcher as an inheritable copy: a handle the
+// launcher received without the inherit flag must reach the child too. None
+// stays none; a handle that cannot be copied is passed as it is.
+HANDLE inheritableStandardHandle(DWORD which, Handle& copy) {
+    HANDLE handle = ::GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
+    HANDLE self = ::GetCurrentProcess();
+    if (!::DuplicateHandle(self, handle, self, copy.receive(), 0, TRUE, DUPLICATE_SAME_ACCESS)) return handle;
+    return copy.get();
+}
+
+}  // namespace
+
+int runAttached(const String& commandLine, const String& workingDirectory) {
+    refuseEmptyCommand(commandLine);
+    Handle input, output, error;
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inheritableStandardHandle(STD_INPUT_HANDLE, input);
+    startup.hStdOutput = inheritableStandardHandle(STD_OUTPUT_HANDLE, output);
+    startup.hStdError = inheritableStandardHandle(STD_ERROR_HANDLE, error);
+    PROCESS_INFORMATION info;
+    ZeroMemory(&info, sizeof info);
+    CommandLineBuffer command(commandLine);
+    if (!::CreateProcessA(nullptr, command.get(), nullptr, nullptr, TRUE, 0, nullptr,
+                          directoryOrNone(workingDirectory), &startup, &info))
+        throwSystemError("CreateProcess");
+    Handle process(info.hProcess);
+    Handle thread(info.hThread);
+    DWORD exitCode = 0;
+    if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED ||
+        !::GetExitCodeProcess(process.get(), &exitCode))
+        throw LauncherException(loadStringText(IDS_CHILD_FAILED));
+    return static_cast<int>(exitCode);
 }

@@ -113,3 +113,9 @@ unsigned long runProcess(const String& commandLine, const String& workingDirecto
 // The same, the captured output going to sink as it arrives.
 unsigned long runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
                          bool capture, bool waitForExit, OutputSink* sink);
+
+// The console launcher's application: started on the launcher's console with
+// the launcher's standard handles (nothing captured, no new console, the same
+// process group so that Ctrl+C reaches it), waited for without limit. Returns
+// its exit code. Throws like runProcess.
+int runAttached(const String& commandLine, const String& workingDirectory);

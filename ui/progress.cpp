@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/front.h"
 #include "base/settings.h"
 #include "text/text.h"
 #include "ui/messages.h"
@@ -96,6 +97,24 @@ void onTimer(HWND dialog, UINT_PTR id) {
         } catch (...) {
         }
     }
+}
+
+// The console launcher's messages. On a console the text goes through the wide
+// call so that it shows in the ANSI code page it is written in, whatever the
+// console's own code page; to a file or pipe the bytes go as they are.
+void writeStandardErrorLine(const String& text) {
+    HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    const String line = text + "\r\n";
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (::GetConsoleMode(error, &mode)) {
+        int length = ::MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(length), L'\0');
+        ::MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), &wide[0], length);
+        if (::WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) return;
+    }
+    ::WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 }  // namespace
@@ -190,7 +209,8 @@ void setProgress(int n) {
 }
 
 void showWindow() {
-    if (silent) {
+    // The console launcher shows the window only when the run asked for it.
+    if (silent || (consoleFront() && !progressRequested)) {
         hideAfter(0);
         return;
     }
@@ -211,6 +231,10 @@ void hideAfter(short seconds) {
 
 void showMessage(const String& text) {
     if (silent) return;
+    if (consoleFront()) {
+        writeStandardErrorLine(text);
+        return;
+    }
     flushUpdates();
     ::MessageBoxA(progressDialog, text.c_str(), "Message", MB_OK);
 }

@@ -9,8 +9,9 @@
 
 #include "instructions/variables.h"
 #include "launch/launch_ops.h"
-#include "tests/support/fake_launch_environment.h"
+#include "base/front.h"
 #include "base/settings.h"
+#include "tests/support/fake_launch_environment.h"
 #include "ui/host_ui.h"
 
 namespace {
@@ -359,6 +360,28 @@ TEST_F(LaunchOpsTest, LaunchWithJvmFileConsoleOption) {
     ASSERT_EQ(env.runs.size(), 1u);
     EXPECT_TRUE(env.runs[0].showConsole);
     EXPECT_FALSE(env.runs[0].capture);
+    std::remove(path);
+}
+
+// The console launcher runs the application on its own console, nothing
+// captured, and ends with its exit code; the GUI launcher always with 0.
+TEST_F(LaunchOpsTest, ConsoleFrontRunsAttachedAndEndsWithTheApplicationsCode) {
+    const char* path = "launch_ops_test.jvm";
+    std::ofstream(path) << "JVM_HOME: C:\\jdk\n";
+    useScript("@JVM_HOME@\\bin\\java.exe");
+    env.attachedExitCode = 3;
+    setRunExitCode(EXIT_NO_JVM);  // a failed search before it
+    front = Front::Console;
+    ops.launchWithJvmFile(path, 0);
+    const int consoleCode = processExitCode();
+    front = Front::Window;
+    ASSERT_EQ(env.runs.size(), 1u);
+    EXPECT_TRUE(env.runs[0].attached);
+    EXPECT_EQ(env.runs[0].javaHome, "C:\\jdk");
+    EXPECT_EQ(consoleCode, 3);
+    EXPECT_EQ(processExitCode(), 0);
+    EXPECT_NE(logText().find("The application ended with exit code 3.\n"), std::string::npos) << logText();
+    setRunExitCode(0);
     std::remove(path);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "launcher/driver.h"
+#include "base/front.h"
 #include "launcher/launcher.h"
 #include "base/settings.h"
 #include "ui/host_ui.h"
@@ -80,7 +81,13 @@ TEST_F(RunLauncherTest, ReportsWhatEndsTheRun) {
         std::remove(logPath.c_str());
         logHeaderWritten = false;
         scriptedDriver = [&](const StringList&) { r.fail(); };
+        setRunExitCode(0);
         EXPECT_EQ(runLauncher({}, "C:\\l.exe"), 1);
+        // The console launcher's caller learns of it; the GUI launcher's never.
+        EXPECT_EQ(processExitCode(), 0);
+        front = Front::Console;
+        EXPECT_EQ(processExitCode(), EXIT_LAUNCHER_FAILED);
+        front = Front::Window;
         ASSERT_EQ(hostui::state().messages.size(), 1u);
         EXPECT_EQ(hostui::state().messages[0], r.message);
         EXPECT_EQ(readText(logPath), std::string("------------------\nERROR: ") + r.message + "\n");

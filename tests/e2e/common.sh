@@ -6,6 +6,7 @@
 #   log_text FILE      a text file of the launcher without its CRs
 #   wait_for SECONDS COMMAND...  true once COMMAND succeeds, polling; the
 #                      bound only keeps a broken run from hanging
+#   doc_block FILE N LANGUAGE  the Nth fenced block of that language in FILE
 #   e2e_run EXE [ARGUMENT-TEXT]  runs EXE of the work folder through $runner
 #                      (foundation_runner.exe) with -mg:silent, the log run.log
 #                      and the temporary root tmp; its report in $out; exit
@@ -30,6 +31,13 @@ wait_for() {
     [ $SECONDS -lt $end ] || return 1
     sleep 0.2
   done
+}
+
+doc_block() {
+  awk -v n="$2" -v lang="$3" '
+    $0 == "```" lang { inside = 1; count++; next }
+    $0 == "```" { inside = 0; next }
+    inside && count == n { print }' "$1"
 }
 
 e2e_run() {

@@ -19,12 +19,7 @@ cp "$host/java/verify.jar" "$host/examples/sample.jar" .
 mkdir tmp
 
 # block N LANGUAGE: the Nth fenced block of that language in the guide.
-block() {
-  awk -v n="$1" -v lang="$2" '
-    $0 == "```" lang { inside = 1; count++; next }
-    $0 == "```" { inside = 0; next }
-    inside && count == n { print }' "$guide"
-}
+block() { doc_block "$guide" "$@"; }
 # The guide shows the sample's files as they are.
 [ "$(block 1 text)" = "$(tr -d '\r' < instructions.txt)" ] || fail "the guide's program is not examples/sample/instructions.txt"
 [ "$(block 3 text)" = "$(tr -d '\r' < launch.txt)" ] || fail "the guide's launch script is not examples/sample/launch.txt"

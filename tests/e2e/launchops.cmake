@@ -5,8 +5,7 @@
 if(NOT TARGET mglauncher OR NOT TARGET mgpack OR NOT TARGET foundation_runner OR NOT TARGET launchops_installer)
   return()
 endif()
-find_program(MG_WINEGXX NAMES wineg++)
-if(NOT (MG_WINEGXX AND MG_HOST_BUILD))
+if(NOT MG_E2E_REAL_JVM)
   return()
 endif()
 

@@ -7,9 +7,7 @@ endif()
 
 set(proc_cases install-waits install-fails)
 set(proc_fixtures wineprefix)
-# The jvmhome fixture exists when the bridge can be built (bridge/).
-find_program(MG_WINEGXX NAMES wineg++)
-if(MG_WINEGXX AND MG_HOST_BUILD)
+if(MG_E2E_REAL_JVM)
   list(APPEND proc_cases verify-action)
   set(proc_fixtures "wineprefix;jvmhome")
 endif()

@@ -4,8 +4,7 @@
 if(NOT TARGET mglauncher)
   return()
 endif()
-find_program(MG_WINEGXX NAMES wineg++)
-if(NOT (MG_WINEGXX AND MG_HOST_BUILD))
+if(NOT MG_E2E_REAL_JVM)
   return()
 endif()
 

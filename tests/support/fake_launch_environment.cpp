@@ -69,3 +69,18 @@ unsigned long FakeLaunchEnvironment::runProcess(const String& commandLine, const
     }
     return exitCode;
 }
+
+namespace {
+// An attached child's output goes to the console, never here.
+class NoSink : public OutputSink {
+public:
+    void received(bool, const char*, std::size_t) override {}
+};
+}  // namespace
+
+int FakeLaunchEnvironment::runAttached(const String& commandLine, const String& workingDirectory) {
+    NoSink console;
+    runProcess(commandLine, workingDirectory, true, false, console);
+    runs.back().attached = true;
+    return attachedExitCode;
+}

@@ -12,6 +12,7 @@ struct FakeProcessRun {
     String workingDirectory;
     bool showConsole = false;
     bool capture = false;
+    bool attached = false;  // runAttached rather than runProcess
     String javaHome;  // JAVA_HOME as the child would inherit it
 };
 
@@ -27,6 +28,7 @@ public:
     String createTempFile() override;
     unsigned long runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
                              bool capture, OutputSink& sink) override;
+    int runAttached(const String& commandLine, const String& workingDirectory) override;
 
     // Side files by path, as text; split into lines as readLine would.
     std::map<String, String> files;
@@ -41,5 +43,6 @@ public:
     bool failStart = false;
     unsigned long exitCode = 0;
     StringList tempFiles;  // made by createTempFile, in the current directory
+    int attachedExitCode = 0;
     std::vector<FakeProcessRun> runs;
 };

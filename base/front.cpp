@@ -1,0 +1,12 @@
+#include "base/front.h"
+
+Front front = Front::Window;
+bool progressRequested = false;
+
+namespace {
+int runExitCode = 0;
+}
+
+void setRunExitCode(int code) { runExitCode = code; }
+
+int processExitCode() { return consoleFront() ? runExitCode : 0; }
