@@ -251,7 +251,8 @@ TEST_F(ExtractTest, ApplicationArchiveByNameIsCopiedFromBesideTheOriginalLaunche
     std::string bytes = pattern(10000, 5);
     testfs::writeFile(root + "\\lib\\app.jar", bytes);
     String path = applicationArchive("lib\\app.jar");
-    ASSERT_EQ(registeredTempDirs().size(), dirs + 1);
+    // A request after a missing archive makes a directory of its own.
+    ASSERT_EQ(registeredTempDirs().size(), dirs + 2);
     EXPECT_EQ(path, registeredTempDirs().back() + "\\app.jar");
     EXPECT_EQ(testfs::readFile(path), bytes);
     testfs::writeFile(root + "\\lib\\app.jar", "changed");

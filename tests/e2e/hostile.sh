@@ -12,6 +12,10 @@ launcher=$1 runner=$2 bindir=$3
 shift 3
 : "${WINEPREFIX:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The logs hold whatever bytes the damaged files carried: match them as
+# bytes, whatever the caller's locale (a UTF-8 locale's grep skips lines
+# that are not valid UTF-8).
+export LC_ALL=C
 here=$(cd "$(dirname "$0")" && pwd)
 corpus=$bindir/hostile-corpus
 root_unix=$WINEPREFIX/drive_c/mgtest-hostile

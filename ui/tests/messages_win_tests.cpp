@@ -12,13 +12,15 @@
 
 namespace {
 
-// The English table as the resources hold it, in code page 1252 (the "®").
+// The English table as LoadStringA gives it: in the process's ANSI code
+// page, which the launcher's manifest makes UTF-8 where the system honours
+// it, and is 1252 in a prefix without it (the "®").
 String ansiFromUtf8(const char* utf8) {
     int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], wideLength);
     char out[1024];
-    ::WideCharToMultiByte(1252, 0, wide.c_str(), -1, out, sizeof out, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, out, sizeof out, nullptr, nullptr);
     return String(out);
 }
 
@@ -56,7 +58,7 @@ TEST(StringTable, TextsWithSpacesAndControlCharactersAreExact) {
         {16, "Unable to load the launcher file index. "},
         {24, "Unable to search for all JVMs. "},
         {33, "Error writing file = "},
-        {31, "Marrowgate\xAE is preparing the Marrowgate Wizard, which\nwill guide you through the rest of the "
+        {31, "Marrowgate\xC2\xAE is preparing the Marrowgate Wizard, which\nwill guide you through the rest of the "
              "process.\nPlease wait..."},
         {34, " There may not be enough temporary disk space. Try using -mg:tempdir to use a temporary directory on "
              "a partition with more disk space."},
@@ -64,7 +66,7 @@ TEST(StringTable, TextsWithSpacesAndControlCharactersAreExact) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.id);
-        EXPECT_EQ(loadStringText(r.id), r.text);
+        EXPECT_EQ(loadStringText(r.id), ansiFromUtf8(r.text));
     }
 }
 
