@@ -37,5 +37,5 @@ void searchAllAction(bool showUi, bool showFailMessage, JvmOperationsSystem& sys
 #ifdef _WIN32
 // The launcher's own: the process-wide search, temporary items, launcher
 // file and the standard output handle.
-JvmOperationsSystem& launcherJvmOperations();
+JvmOperationsSystem& systemJvmOperations();
 #endif

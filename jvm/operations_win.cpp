@@ -9,7 +9,7 @@
 
 namespace {
 
-class LauncherJvmOperations : public JvmOperationsSystem {
+class SystemJvmOperations : public JvmOperationsSystem {
 public:
     JvmSearch& search() override { return jvmSearch(); }
     TempFileMaker& tempFiles() override { return systemTempFiles(); }
@@ -28,7 +28,7 @@ public:
 
 }  // namespace
 
-JvmOperationsSystem& launcherJvmOperations() {
-    static LauncherJvmOperations system;
+JvmOperationsSystem& systemJvmOperations() {
+    static SystemJvmOperations system;
     return system;
 }

@@ -129,11 +129,11 @@ private:
 
 class SystemSearch : public SearchSystem {
 public:
-    VerifySystem& verifySystem() override { return launcherVerifySystem(); }
+    VerifySystem& verifySystem() override { return systemVerify(); }
 
     std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const String& verifyClasspath,
                                        const String& verifyClassName) override {
-        return ::verifyAt(jvm, home, verifyClasspath, verifyClassName, launcherVerifySystem());
+        return ::verifyAt(jvm, home, verifyClasspath, verifyClassName, systemVerify());
     }
 
     String resolvePlatformHint(const String& hint) override { return ::resolvePlatformHint(hint); }

@@ -46,7 +46,7 @@ void setVerifyRunner(VerifyRunner* runner);
 #ifdef _WIN32
 // The launcher's own: the file system and the process-wide launcher file.
 // Host tests pass a fake instead.
-VerifySystem& launcherVerifySystem();
+VerifySystem& systemVerify();
 #endif
 
 // The verify class setting that JvmSearch holds (behind its setVerifyClass,

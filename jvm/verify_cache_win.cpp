@@ -50,7 +50,7 @@ bool digestFile(const String& path, std::uint64_t& size, std::uint64_t& digest) 
     return true;
 }
 
-class UserVerifyCacheStore : public VerifyCacheStore {
+class SystemVerifyCacheStore : public VerifyCacheStore {
 public:
     String location() override {
         String folder = folderPath();
@@ -121,6 +121,6 @@ public:
 }  // namespace
 
 VerifyCacheStore& userVerifyCacheStore() {
-    static UserVerifyCacheStore store;
+    static SystemVerifyCacheStore store;
     return store;
 }

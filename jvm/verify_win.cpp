@@ -6,7 +6,7 @@
 
 namespace {
 
-class LauncherVerifySystem : public VerifySystem {
+class SystemVerify : public VerifySystem {
 public:
     bool fileExists(const String& path) override { return ::fileExists(path); }
 
@@ -27,7 +27,7 @@ public:
 
 }  // namespace
 
-VerifySystem& launcherVerifySystem() {
-    static LauncherVerifySystem system;
+VerifySystem& systemVerify() {
+    static SystemVerify system;
     return system;
 }

@@ -33,7 +33,7 @@ private:
     bool initialized_;
 };
 
-class WindowsLaunchOpsSystem : public LaunchOpsSystem {
+class SystemLaunchOps : public LaunchOpsSystem {
 public:
     const FileEntry* entryAt(std::int32_t position) override { return launcherFile().entryAt(position); }
     const FileEntry* entryById(std::int32_t id) override { return launcherFile().entryById(id); }
@@ -94,7 +94,7 @@ private:
 }  // namespace
 
 LaunchOperations& systemLaunchOperations() {
-    static WindowsLaunchOpsSystem system;
+    static SystemLaunchOps system;
     static LaunchOperations operations(system);
     return operations;
 }

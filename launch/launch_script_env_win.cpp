@@ -14,7 +14,7 @@
 
 namespace {
 
-class WindowsLaunchEnvironment : public LaunchEnvironment {
+class SystemLaunchEnvironment : public LaunchEnvironment {
 public:
     bool readLines(const String& path, StringList& lines) override { return readTextFileLines(path, lines); }
 
@@ -70,6 +70,6 @@ public:
 }  // namespace
 
 LaunchEnvironment& systemLaunchEnvironment() {
-    static WindowsLaunchEnvironment environment;
+    static SystemLaunchEnvironment environment;
     return environment;
 }

@@ -20,15 +20,15 @@ void SystemActions::setTempRoot(const String& dir) { ::setTempRoot(dir); }
 void SystemActions::extractAll() { ::extractAll(); }
 
 void SystemActions::search(bool showProgress, bool showFailure) {
-    searchAction(showProgress, showFailure, launcherJvmOperations());
+    searchAction(showProgress, showFailure, systemJvmOperations());
 }
 
 void SystemActions::searchAll(bool showProgress, bool showFailure) {
-    searchAllAction(showProgress, showFailure, launcherJvmOperations());
+    searchAllAction(showProgress, showFailure, systemJvmOperations());
 }
 
 void SystemActions::verifyJvm(bool showProgress, bool showFailure, TagFile& jvmFile, const String& home) {
-    ::verifyJvm(showProgress, showFailure, jvmFile, home, launcherJvmOperations());
+    ::verifyJvm(showProgress, showFailure, jvmFile, home, systemJvmOperations());
 }
 
 void SystemActions::runInstaller(const String& program, const String& directory) {
@@ -61,10 +61,10 @@ void SystemContent::verifyClassGiven(const String& classPath, const String& clas
 }
 
 void SystemOperations::findJvm(bool showUi, bool showFailureMessage) {
-    ::findJvm(showUi, showFailureMessage, launcherJvmOperations());
+    ::findJvm(showUi, showFailureMessage, systemJvmOperations());
 }
 void SystemOperations::verifyJvmById(bool showUi, bool showFailureMessage, std::int32_t fileIndex) {
-    ::verifyJvmById(showUi, showFailureMessage, fileIndex, launcherJvmOperations());
+    ::verifyJvmById(showUi, showFailureMessage, fileIndex, systemJvmOperations());
 }
 void SystemOperations::initializeUi() { systemLaunchOperations().initializeUi(); }
 void SystemOperations::installJvm(std::int32_t mode) { systemLaunchOperations().installJvm(mode); }

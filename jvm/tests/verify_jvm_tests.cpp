@@ -63,7 +63,7 @@ protected:
         return text.str();
     }
     std::unique_ptr<JvmMatch> verify(const char* home) {
-        return verifyAt(jvmFile, home, VERIFY_JAR, VERIFY_CLASS, launcherVerifySystem());
+        return verifyAt(jvmFile, home, VERIFY_JAR, VERIFY_CLASS, systemVerify());
     }
 
     ScriptVerifyRunner runner;
@@ -159,9 +159,9 @@ TEST_F(VerifyJvmTest, AVerifyRunStepsTheBarAndRestoresTheDetail) {
 
 TEST_F(VerifyJvmTest, AClassThatIsNotThereDoesNotMatch) {
     jvm.addValue("JVM_PROPERTIES", "java.version=17...");
-    EXPECT_EQ(nullptr, verifyAt(jvmFile, "J:\\jdk17", VERIFY_JAR, "NoSuchVerify", launcherVerifySystem()));
+    EXPECT_EQ(nullptr, verifyAt(jvmFile, "J:\\jdk17", VERIFY_JAR, "NoSuchVerify", systemVerify()));
     EXPECT_EQ(nullptr, verifyAt(jvmFile, "J:\\jdk17", "\"J:\\jars\\missing.jar\"", VERIFY_CLASS,
-                                launcherVerifySystem()));
+                                systemVerify()));
     const std::string text = log();
     EXPECT_NE(std::string::npos, text.find("NoSuchVerify")) << text;
     EXPECT_EQ(std::string::npos, text.find("Found matching JVM")) << text;

@@ -72,14 +72,14 @@ unsigned long FakeLaunchEnvironment::runProcess(const String& commandLine, const
 
 namespace {
 // An attached child's output goes to the console, never here.
-class NoSink : public OutputSink {
+class NullSink : public OutputSink {
 public:
     void received(bool, const char*, std::size_t) override {}
 };
 }  // namespace
 
 int FakeLaunchEnvironment::runAttached(const String& commandLine, const String& workingDirectory) {
-    NoSink console;
+    NullSink console;
     runProcess(commandLine, workingDirectory, true, false, console);
     runs.back().attached = true;
     return attachedExitCode;
