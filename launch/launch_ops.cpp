@@ -12,6 +12,8 @@
 #include "ui/messages.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 namespace {
 
 void setInstallResult(bool installed, const String& jvmFilePath) {
@@ -195,3 +197,5 @@ String embeddedLauncherCommand(const String& secondLauncher, const String& launc
     for (const String& argument : arguments) command += " " + quoteArgumentIfNeeded(argument);
     return command;
 }
+
+}  // namespace mg

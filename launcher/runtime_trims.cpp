@@ -25,11 +25,11 @@ void __verbose_terminate_handler() { std::abort(); }
 namespace std {
 void __throw_bad_alloc() { throw std::bad_alloc(); }
 void __throw_bad_array_new_length() { throw std::bad_alloc(); }
-void __throw_length_error(const char*) { throw LengthException(); }
-void __throw_logic_error(const char*) { throw RangeException(); }
-void __throw_out_of_range(const char*) { throw RangeException(); }
-void __throw_out_of_range_fmt(const char*, ...) { throw RangeException(); }
-void __throw_invalid_argument(const char*) { throw RangeException(); }
+void __throw_length_error(const char*) { throw mg::LengthException(); }
+void __throw_logic_error(const char*) { throw mg::RangeException(); }
+void __throw_out_of_range(const char*) { throw mg::RangeException(); }
+void __throw_out_of_range_fmt(const char*, ...) { throw mg::RangeException(); }
+void __throw_invalid_argument(const char*) { throw mg::RangeException(); }
 // Only a mutex raises this, and only when the system refuses a lock.
-void __throw_system_error(int) { throw LauncherException("A lock could not be taken."); }
+void __throw_system_error(int) { throw mg::LauncherException("A lock could not be taken."); }
 }  // namespace std

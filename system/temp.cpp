@@ -12,6 +12,8 @@
 #include "system/temp_register.h"
 #include "ui/messages.h"
 
+namespace mg {
+
 namespace {
 
 // The root is read by the end-of-session clean-up on the main thread too
@@ -119,3 +121,5 @@ void cleanupPass() {
     removeAll(tempFiles, "Launcher: Deleting file: ");
     if (originalGiven) removeSelf();
 }
+
+}  // namespace mg
