@@ -47,7 +47,9 @@ def image(size):
     # fully transparent pixels, so a 16-colour image with its AND mask holds
     # it exactly, at an eighth of the bytes of a 32-bit one.
     pixels = [[pixel(x, y, size) for x in range(size)] for y in range(size - 1, -1, -1)]  # bottom-up
-    palette = sorted({p[:3] for row in pixels for p in row if p[3]})
+    # Colour 0 is black, for the transparent pixels: the screen is ANDed
+    # with the mask and then XORed with the colour, which must leave it as is.
+    palette = [(0, 0, 0)] + sorted({p[:3] for row in pixels for p in row if p[3]} - {(0, 0, 0)})
     assert len(palette) <= 16 and all(p[3] in (0, 255) for row in pixels for p in row)
     index = {c: i for i, c in enumerate(palette)}
     stride = ((size * 4 + 31) // 32) * 4
