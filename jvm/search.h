@@ -134,9 +134,8 @@ private:
 };
 
 #ifdef _WIN32
-// The process-wide search, on the system's registry, drives and files.
-JvmSearch& jvmSearch();
-SearchSystem& systemSearch();
+// The search on the system's registry, drives and files, verifying with verify.
+std::unique_ptr<SearchSystem> makeSystemSearch(VerifySystem& verify);
 #endif
 
 }  // namespace mg

@@ -48,7 +48,7 @@ TEST(ExamplesTest, ProgramsCallTheOperationsTheyDescribe) {
         resetVariables();
         TagFile program;
         program.load(String(MG_EXAMPLES_DIR "/") + r.file);
-        RecordingOperations ops;
+        RecordingCommands ops;
         ops.jvmFound = r.scenario.found;
         ops.jvmValid = r.scenario.valid;
         ops.installSucceeds = r.scenario.installed;

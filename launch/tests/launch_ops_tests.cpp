@@ -31,7 +31,7 @@ struct ProcessRun {
 // Temporary directories are names under a fixed root; files the operations
 // read and write are real host files, named exactly as the operations build
 // them (a backslash is then part of the file name).
-class FakeSystem : public LaunchOpsSystem {
+class FakeSystem : public InstallAndLaunchSystem {
 public:
     const FileEntry* entryAt(std::int32_t position) override {
         if (position < 0 || position >= static_cast<std::int32_t>(entries.size())) return nullptr;
@@ -134,7 +134,7 @@ protected:
 
     FakeSystem system;
     FakeLaunchEnvironment env;
-    LaunchOperations ops{system};
+    InstallAndLaunch ops{system};
 };
 
 TEST_F(LaunchOpsTest, InitializeUiShowsTheInitialisingStatus) {
