@@ -90,13 +90,13 @@ void InstallAndLaunch::launch(JvmFile& jvmFile, LaunchScript& script, std::int16
     }
     hideAfter(seconds);
     if (consoleFront()) {
-        const int exitCode = script.executeAttached(jvmFile, &passThroughArgs);
+        const int exitCode = script.executeAttached(jvmFile, &context_.passThroughArgs);
         setRunExitCode(exitCode);
         writeLog("The application ended with exit code " + exitCodeText(static_cast<unsigned long>(exitCode)) + ".",
                  LOG_PLAIN);
         return;
     }
-    const unsigned long exitCode = script.execute(jvmFile, &passThroughArgs, javaConsole);
+    const unsigned long exitCode = script.execute(jvmFile, &context_.passThroughArgs, context_.javaConsole);
     writeLog("The application ended with exit code " + exitCodeText(exitCode) + ".", LOG_PLAIN);
     // An application that fails at once (a wrong main class, a missing
     // class path entry) would otherwise vanish with the window, its reason
@@ -139,8 +139,8 @@ void InstallAndLaunch::executeEmbeddedLauncher(std::int32_t position) {
     // to remove it.
     String directory = system_.createTempDir();
     String secondLauncher = system_.extractTo(*entry, directory);
-    system_.runProcess(embeddedLauncherCommand(secondLauncher, launcherPath, allArgs), directory, true, false,
-                       false);
+    system_.runProcess(embeddedLauncherCommand(secondLauncher, context_.launcherPath, context_.allArgs), directory,
+                       true, false, false);
     system_.unregisterTempDir(directory);
 }
 

@@ -42,9 +42,19 @@ public:
     virtual String browseForFolder() = 0;
 };
 
+// What the launch commands take from the launcher's own command line.
+struct LaunchContext {
+    String launcherPath;         // this launcher, for the second launcher's -mg:orig
+    StringList allArgs;          // every argument this launcher was given
+    StringList passThroughArgs;  // what goes on to the application
+    bool javaConsole = false;    // the application gets a console window
+};
+
 class InstallAndLaunch : public LaunchCommands {
 public:
-    explicit InstallAndLaunch(InstallAndLaunchSystem& system) : system_(system) {}
+    // Both are kept by reference and must outlive the commands.
+    InstallAndLaunch(InstallAndLaunchSystem& system, const LaunchContext& context)
+        : system_(system), context_(context) {}
 
     void initializeUi() override;
     // mode 0 and 1: into a new temporary directory, 0 with the progress
@@ -61,6 +71,7 @@ private:
     void launch(JvmFile& jvmFile, LaunchScript& script, std::int16_t seconds);
 
     InstallAndLaunchSystem& system_;
+    const LaunchContext& context_;
 };
 
 // An exit code in decimal, with its hexadecimal form for exception codes.

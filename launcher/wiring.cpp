@@ -15,6 +15,7 @@
 #include "launcher/driver.h"
 #include "payload/extract.h"
 #include "payload/launcher_file.h"
+#include "base/settings.h"
 #include "system/child_process.h"
 #include "system/temp.h"
 #include "ui/progress.h"
@@ -25,7 +26,7 @@ namespace {
 
 class SystemActions : public DriverActions {
 public:
-    SystemActions(JvmDiscovery& jvm, LaunchCommands& launch) : jvm_(jvm), launch_(launch) {}
+    SystemActions(JvmDiscovery& jvm, InstallAndLaunchSystem& launchSystem) : jvm_(jvm), launchSystem_(launchSystem) {}
 
     void setTempRoot(const String& dir) override { mg::setTempRoot(dir); }
     void extractAll() override { mg::extractAll(); }
@@ -37,15 +38,19 @@ public:
     void runInstaller(const String& program, const String& directory) override {
         runProcess(program, directory, false, false, true, nullptr, nullptr);
     }
+    // The command line has been read by now: the launch commands get what
+    // they use of it.
     void runProgram(const TagFile& program) override {
-        Instructions instructions(program, jvm_, launch_);
+        const LaunchContext context{launcherPath, allArgs, passThroughArgs, javaConsole};
+        InstallAndLaunch launch(launchSystem_, context);
+        Instructions instructions(program, jvm_, launch);
         runInstructions(instructions);
     }
     void writeOutput(const String& text) override { writeStandardOutput(text); }
 
 private:
     JvmDiscovery& jvm_;
-    LaunchCommands& launch_;
+    InstallAndLaunchSystem& launchSystem_;
 };
 
 // The interpreter is built when it runs, on the TagFile the launcher file
@@ -80,10 +85,9 @@ struct SystemObjects {
     JvmDiscovery jvm{*jvmSystem};
     std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile);
     std::unique_ptr<InstallAndLaunchSystem> launchSystem = makeSystemInstallAndLaunch(launcherFile, *environment);
-    InstallAndLaunch launch{*launchSystem};
     ScriptVerifyRunner verifyRunner{environment.get()};
     SystemContent content{search};
-    SystemActions actions{jvm, launch};
+    SystemActions actions{jvm, *launchSystem};
 };
 
 }  // namespace
