@@ -15,7 +15,12 @@ public:
     SystemJvmDiscovery(JvmSearch& search, TempFileMaker& tempFiles, LauncherFile& launcherFile)
         : search_(search), tempFiles_(tempFiles), launcherFile_(launcherFile) {}
 
-    JvmSearch& search() override { return search_; }
+    // The JVM files are taken from the launcher file when the search is
+    // asked for, as the launch system takes the launch script.
+    JvmSearch& search() override {
+        search_.addNewJvmFiles(launcherFile_.jvmFiles());
+        return search_;
+    }
     TempFileMaker& tempFiles() override { return tempFiles_; }
     void keepTempFile(const String& path) override { unregisterTempFile(path); }
     const FileEntry* entryById(std::int32_t id) override { return launcherFile_.entryById(id); }

@@ -53,16 +53,14 @@ private:
     InstallAndLaunchSystem& launchSystem_;
 };
 
-// The interpreter is built when it runs, on the TagFile the launcher file
-// keeps; the launch script is built by the launch system when needed.
+// The settings the loaded tag files give. The tag files themselves are taken
+// from the launcher file when needed: the program by the driver, the JVM
+// files by JVM discovery, the launch script by the launch system.
 class SystemContent : public ContentHandler {
 public:
     explicit SystemContent(JvmSearch& search) : search_(search) {}
 
-    void instructionsLoaded(const TagFile&) override {}
-    void launchScriptLoaded(const TagFile&) override {}
     void captionGiven(const String& caption) override { setCaption(caption); }
-    void jvmFileLoaded(TagFile& jvmFile) override { search_.addJvmFile(jvmFile); }
     void verifyClassGiven(const String& classPath, const String& className) override {
         search_.setVerifyClass(classPath, className);
     }
