@@ -47,7 +47,7 @@ private:
 
 #ifdef _WIN32
 class LauncherFile;
-// The launcher's own: the process-wide search, temporary items, launcher
+// The launcher's own: the search it is given, temporary items, launcher
 // file and the standard output handle.
 std::unique_ptr<JvmDiscoverySystem> makeSystemJvmDiscovery(JvmSearch& search, TempFileMaker& tempFiles,
                                                            LauncherFile& launcherFile);

@@ -1,4 +1,4 @@
-// The JVM operations on the launcher's own search, temporary items, launcher
+// JVM discovery's system side: the launcher's search, temporary items, launcher
 // file and standard output.
 #include "jvm/operations.h"
 
