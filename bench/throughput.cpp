@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "instructions/instructions.h"
-#include "tests/support/null_operations.h"
+#include "tests/support/null_commands.h"
 #include "instructions/variables.h"
 #include "jvm/jvm_file.h"
 #include "launch/launch_script.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "instructions/instructions.h"
-#include "tests/support/null_operations.h"
+#include "tests/support/null_commands.h"
 #include "instructions/variables.h"
 #include "text/tagfile.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "tests/support/recording_operations.h"
+#include "tests/support/recording_commands.h"
 #include "test_support.h"
 
 namespace mg {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "tests/support/recording_operations.h"
+#include "tests/support/recording_commands.h"
 #include "test_support.h"
 
 namespace mg {

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "tests/support/null_operations.h"
+#include "tests/support/null_commands.h"
 #include "base/settings.h"
-#include "tests/support/recording_operations.h"
+#include "tests/support/recording_commands.h"
 #include "test_support.h"
 
 namespace mg {
