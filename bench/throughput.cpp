@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "instructions/instructions.h"
-#include "tests/support/null_operations.h"
+#include "tests/support/null_commands.h"
 #include "instructions/variables.h"
 #include "jvm/jvm_file.h"
 #include "launch/launch_script.h"
@@ -60,7 +60,7 @@ const char* const kProgram =
     "/:\n";
 const long kStatementsPerJump = 4;
 
-class CountedCancel : public NullOperations {
+class CountedCancel : public NullCommands {
 public:
     explicit CountedCancel(long jumps) : left_(jumps) {}
     bool cancelRequested() override { return --left_ < 0; }
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     double statements = rate(seconds, [&] {
         resetVariables();
         CountedCancel operations(jumps);
-        Instructions instructions(program, operations);
+        Instructions instructions(program, operations, operations);
         instructions.run();
         return 1 + jumps * kStatementsPerJump;
     });

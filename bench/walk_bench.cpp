@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "jvm/search.h"
+#include "payload/launcher_file.h"
 #include "base/string.h"
 #include "ui/progress_win.h"
 
@@ -57,10 +58,13 @@ const StringList& searchedNames() {
 
 // Seconds of one search walk of root; negative after a failure (reported).
 double searchWalk(const String& root) {
-    JvmSearch search(systemSearch());
+    std::unique_ptr<VerifyCacheStore> cache = makeSystemVerifyCacheStore();
+    std::unique_ptr<VerifySystem> verify = makeSystemVerify(launcherFile(), *cache);
+    std::unique_ptr<SearchSystem> system = makeSystemSearch(*verify);
+    JvmSearch search(*system);
     const double start = now();
     try {
-        systemSearch().walkDrive(root, searchedNames(), search);
+        system->walkDrive(root, searchedNames(), search);
     } catch (const LauncherException& e) {
         std::fprintf(stderr, "the search walk failed: %s\n", e.message().c_str());
         return -1;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "instructions/instructions.h"
-#include "tests/support/null_operations.h"
+#include "tests/support/null_commands.h"
 #include "instructions/variables.h"
 #include "text/tagfile.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 // Programs may loop for ever by design; a cancel after a fixed number of jumps
 // ends each run, exactly as the user's cancel would.
-class BoundedOperations : public NullOperations {
+class BoundedOperations : public NullCommands {
 public:
     bool cancelRequested() override { return ++jumps_ > 2000; }
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     resetVariables();
     BoundedOperations operations;
-    Instructions instructions(program, operations);
+    Instructions instructions(program, operations, operations);
     std::int32_t statements = static_cast<std::int32_t>(program.valueCount(INSTRUCTIONS_TAG));
     try {
         instructions.run();

@@ -21,8 +21,8 @@ const Instructions::CommandEntry Instructions::commands_[] = {
     {"EXECUTE_LAUNCHER", &Instructions::executeLauncher},
 };
 
-Instructions::Instructions(const TagFile& program, Operations& operations)
-    : program_(program), operations_(operations) {}
+Instructions::Instructions(const TagFile& program, JvmCommands& jvm, LaunchCommands& launch)
+    : program_(program), jvm_(jvm), launch_(launch) {}
 
 void Instructions::run() {
     const std::int32_t count = static_cast<std::int32_t>(program_.valueCount(INSTRUCTIONS_TAG));
@@ -37,7 +37,7 @@ void Instructions::run() {
         if (word[0] != ':' && word != "//") execute(word, statement, pos);
         // Looping programs are allowed, so a jump is where a cancel from the
         // progress window must be noticed: no loop can bypass this check.
-        if (jumped_ && operations_.cancelRequested()) {
+        if (jumped_ && launch_.cancelRequested()) {
             writeLog("Instructions stopped: the user cancelled.");
             return;
         }
@@ -85,7 +85,7 @@ void Instructions::jumpTo(const String& label) {
     jumped_ = true;
 }
 
-void Instructions::initializeUi(const String&, std::size_t) { operations_.initializeUi(); }
+void Instructions::initializeUi(const String&, std::size_t) { launch_.initializeUi(); }
 
 // FIND_JVM and VERIFY both start with the same two flags; only the command
 // name in their missing-argument texts differs.
@@ -107,7 +107,7 @@ void Instructions::readUiFlags(const String& statement, std::size_t& pos, const 
 void Instructions::findJvm(const String& statement, std::size_t pos) {
     bool showUi = false, showFailureMessage = false;
     readUiFlags(statement, pos, "FIND_JVM", showUi, showFailureMessage);
-    operations_.findJvm(showUi, showFailureMessage);
+    jvm_.findJvm(showUi, showFailureMessage);
 }
 
 void Instructions::verify(const String& statement, std::size_t pos) {
@@ -115,7 +115,7 @@ void Instructions::verify(const String& statement, std::size_t pos) {
     readUiFlags(statement, pos, "VERIFY", showUi, showFailureMessage);
     String word = requireWord(statement, pos, "The third argument to VERIFY should be the file index number of the jvm file.");
     std::int32_t fileIndex = evalNumber(word, "", *this);
-    operations_.verifyJvmById(showUi, showFailureMessage, fileIndex);
+    jvm_.verifyJvmById(showUi, showFailureMessage, fileIndex);
 }
 
 void Instructions::installJvm(const String& statement, std::size_t pos) {
@@ -123,7 +123,7 @@ void Instructions::installJvm(const String& statement, std::size_t pos) {
     String word = requireWord(statement, pos, message);
     std::int32_t mode = evalNumber(word, "", *this);
     if (mode < 0 || mode > 2) raiseError(message);
-    operations_.installJvm(mode);
+    launch_.installJvm(mode);
 }
 
 void Instructions::launch(const String& statement, std::size_t pos) {
@@ -132,7 +132,7 @@ void Instructions::launch(const String& statement, std::size_t pos) {
                               "The second argument to LAUNCH should be the number of seconds to display the UI "
                               "during the launch.");
     std::int16_t seconds = evalShort(word, "", *this);
-    operations_.launchWithJvmFile(jvmFileName, seconds);
+    launch_.launchWithJvmFile(jvmFileName, seconds);
 }
 
 // Shared by ILAUNCH and EXECUTE_LAUNCHER, which report a missing index alike.
@@ -146,13 +146,13 @@ void Instructions::internalLaunch(const String& statement, std::size_t pos) {
                        "The second argument to ILAUNCH should be the number of seconds to display the UI during the "
                        "launch.");
     std::int16_t seconds = evalShort(word, "", *this);
-    operations_.launchWithEmbeddedJvmFile(fileIndex, seconds);
+    launch_.launchWithEmbeddedJvmFile(fileIndex, seconds);
 }
 
 void Instructions::executeLauncher(const String& statement, std::size_t pos) {
     String word = requireWord(statement, pos, MISSING_FILE_INDEX);
     std::int32_t fileIndex = evalNumber(word, "", *this);
-    operations_.executeEmbeddedLauncher(fileIndex);
+    launch_.executeEmbeddedLauncher(fileIndex);
 }
 
 void Instructions::gotoLabel(const String& statement, std::size_t pos) {

@@ -23,8 +23,8 @@ extern const char* const INSTRUCTIONS_TAG;
 
 class Instructions : public ErrorRaiser {
 public:
-    // Both are kept by reference and must outlive the interpreter.
-    Instructions(const TagFile& program, Operations& operations);
+    // All are kept by reference and must outlive the interpreter.
+    Instructions(const TagFile& program, JvmCommands& jvm, LaunchCommands& launch);
 
     // Executes the program from its first statement. Throws
     // InstructionsException for an error in the program; a LauncherException
@@ -66,7 +66,8 @@ private:
     static const CommandEntry commands_[];
 
     const TagFile& program_;
-    Operations& operations_;
+    JvmCommands& jvm_;
+    LaunchCommands& launch_;
     std::int32_t statementIndex_ = 0;
     bool jumped_ = false;
 };

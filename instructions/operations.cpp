@@ -4,6 +4,6 @@
 
 namespace mg {
 
-bool Operations::cancelRequested() { return mg::cancelRequested.load(); }
+bool LaunchCommands::cancelRequested() { return mg::cancelRequested.load(); }
 
 }  // namespace mg

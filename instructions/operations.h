@@ -1,6 +1,7 @@
-// The operations that instruction commands call. The interpreter knows only
-// this interface; the launcher wires in the JVM, install and launch
-// operations, so the interpreter builds and tests on its own.
+// What the instruction commands call. The interpreter knows only these two
+// interfaces: the JVM layer implements the find and verify commands, the
+// launch layer the install and launch commands, so the interpreter builds
+// and tests on its own.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +10,19 @@
 
 namespace mg {
 
-class Operations {
+// FIND_JVM and VERIFY.
+class JvmCommands {
 public:
-    virtual ~Operations() = default;
-    virtual void initializeUi() = 0;
+    virtual ~JvmCommands() = default;
     virtual void findJvm(bool showUi, bool showFailureMessage) = 0;
     virtual void verifyJvmById(bool showUi, bool showFailureMessage, std::int32_t fileIndex) = 0;
+};
+
+// INITIALIZE_UI, INSTALL_JVM, LAUNCH, ILAUNCH and EXECUTE_LAUNCHER.
+class LaunchCommands {
+public:
+    virtual ~LaunchCommands() = default;
+    virtual void initializeUi() = 0;
     virtual void installJvm(std::int32_t mode) = 0;
     virtual void launchWithJvmFile(const String& jvmFileName, std::int16_t seconds) = 0;
     virtual void launchWithEmbeddedJvmFile(std::int32_t fileIndex, std::int16_t seconds) = 0;

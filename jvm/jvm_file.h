@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <utility>
 
 #include "text/reference_expander.h"
@@ -47,7 +48,7 @@ public:
 
 #ifdef _WIN32
 // New "LRE" files in the temporary root, registered for removal at exit.
-TempFileMaker& systemTempFiles();
+std::unique_ptr<TempFileMaker> makeSystemTempFiles();
 #endif
 
 // A JVM home that passed verification, with the JVM file it satisfied.
@@ -58,10 +59,6 @@ struct JvmMatch {
     // JVM_FILE, JVM_TEMP 0: this changes the shared TagFile), writes it to a
     // new temporary file and returns that file's path.
     String writeJvmFile(TempFileMaker& files) const;
-#ifdef _WIN32
-    // The same with a new file in the temporary root, registered for removal.
-    String writeJvmFile() const;
-#endif
 
     String home;       // exactly as given to the verification
     TagFile* jvmFile;  // not owned

@@ -13,11 +13,6 @@ public:
 
 }  // namespace
 
-TempFileMaker& systemTempFiles() {
-    static SystemTempFiles files;
-    return files;
-}
-
-String JvmMatch::writeJvmFile() const { return writeJvmFile(systemTempFiles()); }
+std::unique_ptr<TempFileMaker> makeSystemTempFiles() { return std::make_unique<SystemTempFiles>(); }
 
 }  // namespace mg

@@ -25,7 +25,7 @@ String decimal(long n) { return toDecimal(n); }
 
 }  // namespace
 
-void findJvm(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
+void JvmDiscovery::findJvm(bool showUi, bool showFailMessage) {
     writeLog("Finding a JVM");
     prepareWindow(showUi);
     setStringVariable(1, String());
@@ -33,7 +33,7 @@ void findJvm(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
     setNumericVariable(1, 0);
     try {
         JvmMatchList results;
-        system.search().find(results);
+        system_.search().find(results);
         if (results.empty()) {
             const String text = messageText(MSG_NO_MATCHING_JVM);
             writeLog(text);
@@ -42,7 +42,7 @@ void findJvm(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
             return;
         }
         const JvmMatch& match = *results.front();
-        const String file = match.writeJvmFile(system.tempFiles());
+        const String file = match.writeJvmFile(system_.tempFiles());
         writeLog("Matching JVM home is " + match.home);
         writeLog("Matching JVM file is " + file);
         setPathVariable(1, match.home);
@@ -60,9 +60,9 @@ void findJvm(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
     }
 }
 
-void verifyJvmById(bool showUi, bool showFailMessage, std::int32_t fileId, JvmOperationsSystem& system) {
+void JvmDiscovery::verifyJvmById(bool showUi, bool showFailMessage, std::int32_t fileId) {
     prepareWindow(showUi);
-    const FileEntry* entry = system.entryById(fileId);
+    const FileEntry* entry = system_.entryById(fileId);
     if (entry == nullptr)
         throw LauncherException("Cannot verify jvm file at index " + decimal(fileId) + " because it does not exist.");
     if (entry->type != FT_JVM_FILE)
@@ -70,17 +70,16 @@ void verifyJvmById(bool showUi, bool showFailMessage, std::int32_t fileId, JvmOp
                                 decimal(fileId) + " which corresponds to the file named " + entry->name);
     if (!entry->tagFile)
         throw LauncherException("The jvm file with file id " + decimal(fileId) + " could not be read.");
-    verifyJvm(showUi, showFailMessage, *entry->tagFile, String(), system);
+    verifyJvm(showUi, showFailMessage, *entry->tagFile, String());
 }
 
-void verifyJvm(bool showUi, bool showFailMessage, TagFile& tagFile, const String& home,
-               JvmOperationsSystem& system) {
+void JvmDiscovery::verifyJvm(bool showUi, bool showFailMessage, TagFile& tagFile, const String& home) {
     setNumericVariable(1, 0);
     if (showUi) setDetail(DETAIL_VERIFYING, tagFile.getValue("DESC", 0));
     JvmFile view(tagFile);
     String classpath;
     String className;
-    JvmSearch& search = system.search();
+    JvmSearch& search = system_.search();
     search.getVerifyClass(classpath, className);
     std::unique_ptr<JvmMatch> match = home.empty()
                                           ? verifyAtJvmHome(view, classpath, className, search.system())
@@ -97,16 +96,16 @@ void verifyJvm(bool showUi, bool showFailMessage, TagFile& tagFile, const String
     writeLog("In VERIFY, the jvm is invalid.");
 }
 
-void searchAction(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
+void JvmDiscovery::searchAction(bool showUi, bool showFailMessage) {
     try {
-        findJvm(showUi, showFailMessage, system);
+        findJvm(showUi, showFailMessage);
         const std::int32_t n = getNumericVariable(1);
-        system.print(decimal(n) + "\n");
+        system_.print(decimal(n) + "\n");
         if (n != 0) {
             const String file = getStringVariable(2);
-            system.print(getStringVariable(1) + "\n");
-            system.print(file + "\n");
-            system.keepTempFile(file);
+            system_.print(getStringVariable(1) + "\n");
+            system_.print(file + "\n");
+            system_.keepTempFile(file);
         }
     } catch (const LauncherException&) {
         // findJvm has logged it; the caller reads no output as a failure.
@@ -115,24 +114,24 @@ void searchAction(bool showUi, bool showFailMessage, JvmOperationsSystem& system
     }
 }
 
-void searchAllAction(bool showUi, bool showFailMessage, JvmOperationsSystem& system) {
+void JvmDiscovery::searchAllAction(bool showUi, bool showFailMessage) {
     writeLog("Finding all matching JVMs");
     prepareWindow(showUi);
     try {
         JvmMatchList results;
-        system.search().searchAll(results);
-        system.print(decimal(static_cast<long>(results.size())) + "\n");
+        system_.search().searchAll(results);
+        system_.print(decimal(static_cast<long>(results.size())) + "\n");
         for (const auto& match : results) {
-            const String file = match->writeJvmFile(system.tempFiles());
-            system.keepTempFile(file);
-            system.print(match->home + "\n");
-            system.print(file + "\n");
+            const String file = match->writeJvmFile(system_.tempFiles());
+            system_.keepTempFile(file);
+            system_.print(match->home + "\n");
+            system_.print(file + "\n");
         }
     } catch (const LauncherException& e) {
         const String text = messageText(MSG_SEARCH_ALL_FAILED) + e.message();
         writeLog(text, LOG_ERROR);
         if (showFailMessage) showMessage(text);
-        system.print("0\n");
+        system_.print("0\n");
     }
 }
 

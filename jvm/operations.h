@@ -2,11 +2,13 @@
 // program, and the SEARCH, SEARCH_ALL and VERIFY_JVM actions of input files.
 // They report through N1 (found or valid), S1 (a home) and S2 (the path of a
 // JVM file copy). Portable: what they need of the launcher comes through
-// JvmOperationsSystem.
+// JvmDiscoverySystem.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "instructions/operations.h"
 #include "jvm/search.h"
 #include "payload/file_entry.h"
 #include "base/string.h"
@@ -14,9 +16,9 @@
 
 namespace mg {
 
-class JvmOperationsSystem {
+class JvmDiscoverySystem {
 public:
-    virtual ~JvmOperationsSystem() = default;
+    virtual ~JvmDiscoverySystem() = default;
     virtual JvmSearch& search() = 0;
     // New registered temporary files for match copies.
     virtual TempFileMaker& tempFiles() = 0;
@@ -28,18 +30,27 @@ public:
     virtual void print(const String& line) = 0;
 };
 
-void findJvm(bool showUi, bool showFailMessage, JvmOperationsSystem& system);
-void verifyJvmById(bool showUi, bool showFailMessage, std::int32_t fileId, JvmOperationsSystem& system);
-// Verifies tagFile at home, or at its own JVM_HOME when home is empty.
-void verifyJvm(bool showUi, bool showFailMessage, TagFile& tagFile, const String& home,
-               JvmOperationsSystem& system);
-void searchAction(bool showUi, bool showFailMessage, JvmOperationsSystem& system);
-void searchAllAction(bool showUi, bool showFailMessage, JvmOperationsSystem& system);
+class JvmDiscovery : public JvmCommands {
+public:
+    explicit JvmDiscovery(JvmDiscoverySystem& system) : system_(system) {}
+
+    void findJvm(bool showUi, bool showFailMessage) override;
+    void verifyJvmById(bool showUi, bool showFailMessage, std::int32_t fileId) override;
+    // Verifies tagFile at home, or at its own JVM_HOME when home is empty.
+    void verifyJvm(bool showUi, bool showFailMessage, TagFile& tagFile, const String& home);
+    void searchAction(bool showUi, bool showFailMessage);
+    void searchAllAction(bool showUi, bool showFailMessage);
+
+private:
+    JvmDiscoverySystem& system_;
+};
 
 #ifdef _WIN32
-// The launcher's own: the process-wide search, temporary items, launcher
+class LauncherFile;
+// The launcher's own: the search it is given, temporary items, launcher
 // file and the standard output handle.
-JvmOperationsSystem& systemJvmOperations();
+std::unique_ptr<JvmDiscoverySystem> makeSystemJvmDiscovery(JvmSearch& search, TempFileMaker& tempFiles,
+                                                           LauncherFile& launcherFile);
 #endif
 
 }  // namespace mg

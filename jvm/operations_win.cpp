@@ -1,38 +1,44 @@
-// The JVM operations on the launcher's own search, temporary items, launcher
+// JVM discovery's system side: the launcher's search, temporary items, launcher
 // file and standard output.
 #include "jvm/operations.h"
 
-#include <windows.h>
-
 #include "payload/launcher_file.h"
+#include "system/child_process.h"
 #include "system/temp.h"
 
 namespace mg {
 
 namespace {
 
-class SystemJvmOperations : public JvmOperationsSystem {
+class SystemJvmDiscovery : public JvmDiscoverySystem {
 public:
-    JvmSearch& search() override { return jvmSearch(); }
-    TempFileMaker& tempFiles() override { return systemTempFiles(); }
-    void keepTempFile(const String& path) override { unregisterTempFile(path); }
-    const FileEntry* entryById(std::int32_t id) override { return launcherFile().entryById(id); }
+    SystemJvmDiscovery(JvmSearch& search, TempFileMaker& tempFiles, LauncherFile& launcherFile)
+        : search_(search), tempFiles_(tempFiles), launcherFile_(launcherFile) {}
 
-    // Raw bytes: the lines end with a single line feed. A GUI program has no
-    // console; whatever handle the caller gave it is used, and none is ignored.
-    void print(const String& line) override {
-        HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-        if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
-        DWORD written = 0;
-        WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    // The JVM files are taken from the launcher file when the search is
+    // asked for, as the launch system takes the launch script.
+    JvmSearch& search() override {
+        search_.addNewJvmFiles(launcherFile_.jvmFiles());
+        return search_;
     }
+    TempFileMaker& tempFiles() override { return tempFiles_; }
+    void keepTempFile(const String& path) override { unregisterTempFile(path); }
+    const FileEntry* entryById(std::int32_t id) override { return launcherFile_.entryById(id); }
+
+    // Raw bytes: the lines end with a single line feed.
+    void print(const String& line) override { writeStandardOutput(line); }
+
+private:
+    JvmSearch& search_;
+    TempFileMaker& tempFiles_;
+    LauncherFile& launcherFile_;
 };
 
 }  // namespace
 
-JvmOperationsSystem& systemJvmOperations() {
-    static SystemJvmOperations system;
-    return system;
+std::unique_ptr<JvmDiscoverySystem> makeSystemJvmDiscovery(JvmSearch& search, TempFileMaker& tempFiles,
+                                                           LauncherFile& launcherFile) {
+    return std::make_unique<SystemJvmDiscovery>(search, tempFiles, launcherFile);
 }
 
 }  // namespace mg

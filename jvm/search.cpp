@@ -279,6 +279,10 @@ std::unique_ptr<JvmMatch> searchEnvironmentHints(JvmFile& jvm, const String& ver
 
 void JvmSearch::addJvmFile(TagFile& jvmFile) { jvmFiles_.push_back(std::unique_ptr<JvmFile>(new JvmFile(jvmFile))); }
 
+void JvmSearch::addNewJvmFiles(const std::vector<TagFile*>& loaded) {
+    for (std::size_t i = jvmFiles_.size(); i < loaded.size(); ++i) addJvmFile(*loaded[i]);
+}
+
 void JvmSearch::setVerifyClass(const String& classpath, const String& className) {
     verifyClass_.set(classpath, className);
 }

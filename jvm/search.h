@@ -93,6 +93,9 @@ public:
     // Appends a view of jvmFile (not owned); the order of the calls is the
     // order of preference.
     void addJvmFile(TagFile& jvmFile);
+    // Appends the files of loaded beyond those it holds: loaded is a list
+    // that only grows, such as the launcher file's JVM files.
+    void addNewJvmFiles(const std::vector<TagFile*>& loaded);
     SearchSystem& system() { return *system_; }
     const std::vector<std::unique_ptr<JvmFile>>& jvmFiles() const { return jvmFiles_; }
 
@@ -134,9 +137,8 @@ private:
 };
 
 #ifdef _WIN32
-// The process-wide search, on the system's registry, drives and files.
-JvmSearch& jvmSearch();
-SearchSystem& systemSearch();
+// The search on the system's registry, drives and files, verifying with verify.
+std::unique_ptr<SearchSystem> makeSystemSearch(VerifySystem& verify);
 #endif
 
 }  // namespace mg

@@ -131,11 +131,13 @@ private:
 
 class SystemSearch : public SearchSystem {
 public:
-    VerifySystem& verifySystem() override { return systemVerify(); }
+    explicit SystemSearch(VerifySystem& verify) : verify_(verify) {}
+
+    VerifySystem& verifySystem() override { return verify_; }
 
     std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const String& verifyClasspath,
                                        const String& verifyClassName) override {
-        return mg::verifyAt(jvm, home, verifyClasspath, verifyClassName, systemVerify());
+        return mg::verifyAt(jvm, home, verifyClasspath, verifyClassName, verify_);
     }
 
     String resolvePlatformHint(const String& hint) override { return mg::resolvePlatformHint(hint); }
@@ -184,6 +186,9 @@ public:
         }
         return String();
     }
+
+private:
+    VerifySystem& verify_;
 };
 
 }  // namespace
@@ -240,14 +245,8 @@ void listFixedDrives(StringList& drives) {
     }
 }
 
-SearchSystem& systemSearch() {
-    static SystemSearch system;
-    return system;
-}
-
-JvmSearch& jvmSearch() {
-    static JvmSearch search(systemSearch());
-    return search;
+std::unique_ptr<SearchSystem> makeSystemSearch(VerifySystem& verify) {
+    return std::make_unique<SystemSearch>(verify);
 }
 
 }  // namespace mg

@@ -46,9 +46,10 @@ public:
 void setVerifyRunner(VerifyRunner* runner);
 
 #ifdef _WIN32
-// The launcher's own: the file system and the process-wide launcher file.
-// Host tests pass a fake instead.
-VerifySystem& systemVerify();
+class LauncherFile;
+// The launcher's own: the file system, the launcher file's verify archives
+// and the user's verify cache. Host tests pass a fake instead.
+std::unique_ptr<VerifySystem> makeSystemVerify(LauncherFile& launcherFile, VerifyCacheStore& cache);
 #endif
 
 // The verify class setting that JvmSearch holds (behind its setVerifyClass,

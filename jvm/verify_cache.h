@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "jvm/jvm_file.h"
@@ -79,7 +80,7 @@ public:
 
 #ifdef _WIN32
 // The current user's: a file in the local (or roaming) application data folder.
-VerifyCacheStore& userVerifyCacheStore();
+std::unique_ptr<VerifyCacheStore> makeSystemVerifyCacheStore();
 #endif
 
 // One verification under VERIFY_CACHE: made before the verify run, asked

@@ -122,9 +122,8 @@ public:
 
 }  // namespace
 
-VerifyCacheStore& userVerifyCacheStore() {
-    static SystemVerifyCacheStore store;
-    return store;
+std::unique_ptr<VerifyCacheStore> makeSystemVerifyCacheStore() {
+    return std::make_unique<SystemVerifyCacheStore>();
 }
 
 }  // namespace mg

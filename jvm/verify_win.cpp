@@ -10,12 +10,14 @@ namespace {
 
 class SystemVerify : public VerifySystem {
 public:
+    SystemVerify(LauncherFile& launcherFile, VerifyCacheStore& cache) : launcherFile_(launcherFile), cache_(cache) {}
+
     bool fileExists(const String& path) override { return mg::fileExists(path); }
 
     // Each archive gets its own directory: they all carry the same name.
     String extractVerifyArchives() override {
         String path;
-        LauncherFile& file = launcherFile();
+        LauncherFile& file = launcherFile_;
         for (std::int32_t i = 0; i < file.entryCount(); ++i) {
             const FileEntry* entry = file.entryAt(i);
             if (entry == nullptr || entry->type != FT_VERIFY_ARCHIVE) continue;
@@ -24,14 +26,17 @@ public:
         return path;
     }
 
-    VerifyCacheStore* verifyCacheStore() override { return &userVerifyCacheStore(); }
+    VerifyCacheStore* verifyCacheStore() override { return &cache_; }
+
+private:
+    LauncherFile& launcherFile_;
+    VerifyCacheStore& cache_;
 };
 
 }  // namespace
 
-VerifySystem& systemVerify() {
-    static SystemVerify system;
-    return system;
+std::unique_ptr<VerifySystem> makeSystemVerify(LauncherFile& launcherFile, VerifyCacheStore& cache) {
+    return std::make_unique<SystemVerify>(launcherFile, cache);
 }
 
 }  // namespace mg

@@ -23,14 +23,14 @@ void setInstallResult(bool installed, const String& jvmFilePath) {
 
 }  // namespace
 
-void LaunchOperations::initializeUi() {
+void InstallAndLaunch::initializeUi() {
     progressRequested = true;
     setStatus(STATUS_INITIALIZING);
     setDetail(DETAIL_NONE, String());
     showWindow();
 }
 
-void LaunchOperations::installJvm(std::int32_t mode) {
+void InstallAndLaunch::installJvm(std::int32_t mode) {
     setInstallResult(false, String());
     if (mode != 0) {
         showWindow();
@@ -78,25 +78,25 @@ void LaunchOperations::installJvm(std::int32_t mode) {
     setInstallResult(true, jvmFilePath);
 }
 
-String LaunchOperations::chooseDirectory() {
+String InstallAndLaunch::chooseDirectory() {
     if (silent) return String();
     return system_.browseForFolder();
 }
 
-void LaunchOperations::launch(JvmFile& jvmFile, LaunchScript& script, std::int16_t seconds) {
+void InstallAndLaunch::launch(JvmFile& jvmFile, LaunchScript& script, std::int16_t seconds) {
     if (seconds > 0) {
         setStatus(STATUS_RUNNING);
         setDetail(DETAIL_NONE, String());
     }
     hideAfter(seconds);
     if (consoleFront()) {
-        const int exitCode = script.executeAttached(jvmFile, &passThroughArgs);
+        const int exitCode = script.executeAttached(jvmFile, &context_.passThroughArgs);
         setRunExitCode(exitCode);
         writeLog("The application ended with exit code " + exitCodeText(static_cast<unsigned long>(exitCode)) + ".",
                  LOG_PLAIN);
         return;
     }
-    const unsigned long exitCode = script.execute(jvmFile, &passThroughArgs, javaConsole);
+    const unsigned long exitCode = script.execute(jvmFile, &context_.passThroughArgs, context_.javaConsole);
     writeLog("The application ended with exit code " + exitCodeText(exitCode) + ".", LOG_PLAIN);
     // An application that fails at once (a wrong main class, a missing
     // class path entry) would otherwise vanish with the window, its reason
@@ -104,7 +104,7 @@ void LaunchOperations::launch(JvmFile& jvmFile, LaunchScript& script, std::int16
     if (exitCode != 0 && isWindowShown()) showMessage(applicationFailureText(exitCode, script.errorTail()));
 }
 
-void LaunchOperations::launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds) {
+void InstallAndLaunch::launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds) {
     LaunchScript* script = system_.launchScript();
     if (script == nullptr) return;
     TagFile tagFile;
@@ -113,7 +113,7 @@ void LaunchOperations::launchWithJvmFile(const String& jvmFilePath, std::int16_t
     launch(jvmFile, *script, seconds);
 }
 
-void LaunchOperations::launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16_t seconds) {
+void InstallAndLaunch::launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16_t seconds) {
     LaunchScript* script = system_.launchScript();
     const FileEntry* entry = system_.entryById(fileId);
     if (script == nullptr || entry == nullptr || entry->type != FT_JVM_FILE || !entry->tagFile) {
@@ -127,7 +127,7 @@ void LaunchOperations::launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16
     launch(jvmFile, *script, seconds);
 }
 
-void LaunchOperations::executeEmbeddedLauncher(std::int32_t position) {
+void InstallAndLaunch::executeEmbeddedLauncher(std::int32_t position) {
     const FileEntry* entry = system_.entryAt(position);
     if (entry == nullptr || entry->type != FT_EMBEDDED_LAUNCHER) {
         writeLog("Unable to execute the embedded launcher.", LOG_ERROR);
@@ -139,8 +139,8 @@ void LaunchOperations::executeEmbeddedLauncher(std::int32_t position) {
     // to remove it.
     String directory = system_.createTempDir();
     String secondLauncher = system_.extractTo(*entry, directory);
-    system_.runProcess(embeddedLauncherCommand(secondLauncher, launcherPath, allArgs), directory, true, false,
-                       false);
+    system_.runProcess(embeddedLauncherCommand(secondLauncher, context_.launcherPath, context_.allArgs), directory,
+                       true, false, false);
     system_.unregisterTempDir(directory);
 }
 

@@ -1,20 +1,22 @@
-// The install and launch operations behind INITIALIZE_UI, INSTALL_JVM,
-// LAUNCH, ILAUNCH and EXECUTE_LAUNCHER. Portable: the payload, temporary
-// items, child processes and the folder browser are reached through
-// LaunchOpsSystem, so the rules are tested on the host with a fake.
+// The install and launch commands: INITIALIZE_UI, INSTALL_JVM, LAUNCH,
+// ILAUNCH and EXECUTE_LAUNCHER. Portable: the payload, temporary items,
+// child processes and the folder browser are reached through
+// InstallAndLaunchSystem, so the rules are tested on the host with a fake.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "instructions/operations.h"
 #include "launch/launch_script.h"
 #include "payload/file_entry.h"
 #include "base/string.h"
 
 namespace mg {
 
-class LaunchOpsSystem {
+class InstallAndLaunchSystem {
 public:
-    virtual ~LaunchOpsSystem() = default;
+    virtual ~InstallAndLaunchSystem() = default;
 
     // The file index of the running launcher; null when there is no such entry.
     virtual const FileEntry* entryAt(std::int32_t position) = 0;
@@ -40,17 +42,27 @@ public:
     virtual String browseForFolder() = 0;
 };
 
-class LaunchOperations {
-public:
-    explicit LaunchOperations(LaunchOpsSystem& system) : system_(system) {}
+// What the launch commands take from the launcher's own command line.
+struct LaunchContext {
+    String launcherPath;         // this launcher, for the second launcher's -mg:orig
+    StringList allArgs;          // every argument this launcher was given
+    StringList passThroughArgs;  // what goes on to the application
+    bool javaConsole = false;    // the application gets a console window
+};
 
-    void initializeUi();
+class InstallAndLaunch : public LaunchCommands {
+public:
+    // Both are kept by reference and must outlive the commands.
+    InstallAndLaunch(InstallAndLaunchSystem& system, const LaunchContext& context)
+        : system_(system), context_(context) {}
+
+    void initializeUi() override;
     // mode 0 and 1: into a new temporary directory, 0 with the progress
     // window hidden; 2: into a directory the user chooses. Sets N1 and S1.
-    void installJvm(std::int32_t mode);
-    void launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds);
-    void launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16_t seconds);
-    void executeEmbeddedLauncher(std::int32_t position);
+    void installJvm(std::int32_t mode) override;
+    void launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds) override;
+    void launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16_t seconds) override;
+    void executeEmbeddedLauncher(std::int32_t position) override;
 
     // The destination for mode 2: empty without a dialog when silent.
     String chooseDirectory();
@@ -58,7 +70,8 @@ public:
 private:
     void launch(JvmFile& jvmFile, LaunchScript& script, std::int16_t seconds);
 
-    LaunchOpsSystem& system_;
+    InstallAndLaunchSystem& system_;
+    const LaunchContext& context_;
 };
 
 // An exit code in decimal, with its hexadecimal form for exception codes.
@@ -82,8 +95,11 @@ String embeddedLauncherCommand(const String& secondLauncher, const String& launc
                                const StringList& arguments);
 
 #ifdef _WIN32
-// The operations on the running launcher's payload and the real system.
-LaunchOperations& systemLaunchOperations();
+class LauncherFile;
+// The running launcher's payload and the real system; its launch script
+// runs in environment.
+std::unique_ptr<InstallAndLaunchSystem> makeSystemInstallAndLaunch(LauncherFile& launcherFile,
+                                                                   LaunchEnvironment& environment);
 #endif
 
 }  // namespace mg

@@ -35,18 +35,21 @@ private:
     bool initialized_;
 };
 
-class SystemLaunchOps : public LaunchOpsSystem {
+class SystemInstallAndLaunch : public InstallAndLaunchSystem {
 public:
-    const FileEntry* entryAt(std::int32_t position) override { return launcherFile().entryAt(position); }
-    const FileEntry* entryById(std::int32_t id) override { return launcherFile().entryById(id); }
+    SystemInstallAndLaunch(LauncherFile& launcherFile, LaunchEnvironment& environment)
+        : launcherFile_(launcherFile), environment_(environment) {}
+
+    const FileEntry* entryAt(std::int32_t position) override { return launcherFile_.entryAt(position); }
+    const FileEntry* entryById(std::int32_t id) override { return launcherFile_.entryById(id); }
 
     // Built on first use from the tag file the launcher file holds, then
     // kept: its captured output accumulates over the run's launches.
     LaunchScript* launchScript() override {
-        const TagFile* tagFile = launcherFile().launchScript();
+        const TagFile* tagFile = launcherFile_.launchScript();
         if (tagFile == nullptr) return nullptr;
         if (!script_ || scriptSource_ != tagFile) {
-            script_ = std::make_unique<LaunchScript>(*tagFile, true);
+            script_ = std::make_unique<LaunchScript>(*tagFile, true, &environment_);
             scriptSource_ = tagFile;
         }
         return script_.get();
@@ -89,16 +92,17 @@ public:
     }
 
 private:
+    LauncherFile& launcherFile_;
+    LaunchEnvironment& environment_;
     std::unique_ptr<LaunchScript> script_;
     const TagFile* scriptSource_ = nullptr;
 };
 
 }  // namespace
 
-LaunchOperations& systemLaunchOperations() {
-    static SystemLaunchOps system;
-    static LaunchOperations operations(system);
-    return operations;
+std::unique_ptr<InstallAndLaunchSystem> makeSystemInstallAndLaunch(LauncherFile& launcherFile,
+                                                                   LaunchEnvironment& environment) {
+    return std::make_unique<SystemInstallAndLaunch>(launcherFile, environment);
 }
 
 }  // namespace mg

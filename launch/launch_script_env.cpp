@@ -14,11 +14,7 @@ void setLaunchEnvironment(LaunchEnvironment* environment) { installed = environm
 
 LaunchEnvironment& launchEnvironment() {
     if (installed != nullptr) return *installed;
-#ifdef _WIN32
-    return systemLaunchEnvironment();
-#else
     throw LauncherException("No launch environment has been set up.");
-#endif
 }
 
 bool readTextFileLines(const String& path, StringList& lines) {

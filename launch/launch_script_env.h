@@ -4,6 +4,8 @@
 // The launcher installs the Windows implementation; tests use a fake.
 #pragma once
 
+#include <memory>
+
 #include "base/string.h"
 #include "system/child_process.h"
 
@@ -63,15 +65,16 @@ public:
     virtual int runAttached(const String& commandLine, const String& workingDirectory) = 0;
 };
 
-// The process-wide environment: the one installed (tests install fakes), or
-// else on Windows the system's. Elsewhere, with none installed, it throws
-// LauncherException.
+// The process-wide environment of launch scripts built without one: the one
+// installed (tests install fakes); with none installed, it throws
+// LauncherException. The launcher hands its own to each script.
 void setLaunchEnvironment(LaunchEnvironment* environment);
 LaunchEnvironment& launchEnvironment();
 
 #ifdef _WIN32
+class LauncherFile;
 // The launcher's own process environment, payload and child processes.
-LaunchEnvironment& systemLaunchEnvironment();
+std::unique_ptr<LaunchEnvironment> makeSystemLaunchEnvironment(LauncherFile& launcherFile);
 #endif
 
 // readLines for real files, with the C runtime's text mode.

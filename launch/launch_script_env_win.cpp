@@ -18,6 +18,8 @@ namespace {
 
 class SystemLaunchEnvironment : public LaunchEnvironment {
 public:
+    explicit SystemLaunchEnvironment(LauncherFile& launcherFile) : launcherFile_(launcherFile) {}
+
     bool readLines(const String& path, StringList& lines) override { return readTextFileLines(path, lines); }
 
     bool getVariable(const String& name, String& value) override {
@@ -45,7 +47,7 @@ public:
     StringList extractClasspathArchives() override {
         String directory = createTempDir();
         StringList paths;
-        LauncherFile& file = launcherFile();
+        LauncherFile& file = launcherFile_;
         for (std::int32_t i = 0; i < file.entryCount(); ++i) {
             const FileEntry* entry = file.entryAt(i);
             if (entry != nullptr && entry->type == FT_CLASSPATH_ARCHIVE) paths.push_back(extractTo(*entry, directory));
@@ -67,13 +69,15 @@ public:
     int runAttached(const String& commandLine, const String& workingDirectory) override {
         return mg::runAttached(commandLine, workingDirectory);
     }
+
+private:
+    LauncherFile& launcherFile_;
 };
 
 }  // namespace
 
-LaunchEnvironment& systemLaunchEnvironment() {
-    static SystemLaunchEnvironment environment;
-    return environment;
+std::unique_ptr<LaunchEnvironment> makeSystemLaunchEnvironment(LauncherFile& launcherFile) {
+    return std::make_unique<SystemLaunchEnvironment>(launcherFile);
 }
 
 }  // namespace mg

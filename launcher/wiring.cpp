@@ -1,94 +1,100 @@
-#include "launcher/wiring.h"
-
-#include <windows.h>
-
-#include "base/log.h"
+// The launcher's wiring of the layers: the one place where the production
+// objects are built and handed down. The driver's actions, what is built from
+// the tag files of the launcher file, and the commands of the instructions
+// program are the layers' own objects on the launcher's own systems.
 #include "instructions/instructions.h"
+#include "jvm/jvm_file.h"
 #include "jvm/operations.h"
 #include "jvm/search.h"
 #include "jvm/verify.h"
+#include "jvm/verify_cache.h"
 #include "launch/launch_ops.h"
 #include "launch/launch_script.h"
+#include "launch/launch_script_env.h"
+#include "launcher/actions.h"
 #include "launcher/driver.h"
 #include "payload/extract.h"
+#include "payload/launcher_file.h"
+#include "base/settings.h"
 #include "system/child_process.h"
 #include "system/temp.h"
 #include "ui/progress.h"
 
 namespace mg {
 
-void SystemActions::setTempRoot(const String& dir) { mg::setTempRoot(dir); }
+namespace {
 
-void SystemActions::extractAll() { mg::extractAll(); }
+class SystemActions : public DriverActions {
+public:
+    SystemActions(JvmDiscovery& jvm, InstallAndLaunchSystem& launchSystem) : jvm_(jvm), launchSystem_(launchSystem) {}
 
-void SystemActions::search(bool showProgress, bool showFailure) {
-    searchAction(showProgress, showFailure, systemJvmOperations());
-}
+    void setTempRoot(const String& dir) override { mg::setTempRoot(dir); }
+    void extractAll() override { mg::extractAll(); }
+    void search(bool showProgress, bool showFailure) override { jvm_.searchAction(showProgress, showFailure); }
+    void searchAll(bool showProgress, bool showFailure) override { jvm_.searchAllAction(showProgress, showFailure); }
+    void verifyJvm(bool showProgress, bool showFailure, TagFile& jvmFile, const String& home) override {
+        jvm_.verifyJvm(showProgress, showFailure, jvmFile, home);
+    }
+    void runInstaller(const String& program, const String& directory) override {
+        runProcess(program, directory, false, false, true, nullptr, nullptr);
+    }
+    // The command line has been read by now: the launch commands get what
+    // they use of it.
+    void runProgram(const TagFile& program) override {
+        const LaunchContext context{launcherPath, allArgs, passThroughArgs, javaConsole};
+        InstallAndLaunch launch(launchSystem_, context);
+        Instructions instructions(program, jvm_, launch);
+        runInstructions(instructions);
+    }
+    void writeOutput(const String& text) override { writeStandardOutput(text); }
 
-void SystemActions::searchAll(bool showProgress, bool showFailure) {
-    searchAllAction(showProgress, showFailure, systemJvmOperations());
-}
+private:
+    JvmDiscovery& jvm_;
+    InstallAndLaunchSystem& launchSystem_;
+};
 
-void SystemActions::verifyJvm(bool showProgress, bool showFailure, TagFile& jvmFile, const String& home) {
-    mg::verifyJvm(showProgress, showFailure, jvmFile, home, systemJvmOperations());
-}
+// The settings the loaded tag files give. The tag files themselves are taken
+// from the launcher file when needed: the program by the driver, the JVM
+// files by JVM discovery, the launch script by the launch system.
+class SystemContent : public ContentHandler {
+public:
+    explicit SystemContent(JvmSearch& search) : search_(search) {}
 
-void SystemActions::runInstaller(const String& program, const String& directory) {
-    runProcess(program, directory, false, false, true, nullptr, nullptr);
-}
+    void captionGiven(const String& caption) override { setCaption(caption); }
+    void verifyClassGiven(const String& classPath, const String& className) override {
+        search_.setVerifyClass(classPath, className);
+    }
 
-void SystemActions::runProgram(const TagFile& program) {
-    SystemOperations operations;
-    Instructions instructions(program, operations);
-    mg::runInstructions(instructions);
-}
+private:
+    JvmSearch& search_;
+};
 
-// A GUI program has no console of its own: write to whatever standard
-// output it was given, and ignore a missing one.
-void SystemActions::writeOutput(const String& text) {
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
+// The production objects of the process, each built on those it uses. They
+// live until the process ends: the launch script keeps its captured output
+// over the run's launches, and the search the JVM files the run loaded.
+struct SystemObjects {
+    LauncherFile& launcherFile = mg::launcherFile();
+    std::unique_ptr<VerifyCacheStore> verifyCache = makeSystemVerifyCacheStore();
+    std::unique_ptr<VerifySystem> verify = makeSystemVerify(launcherFile, *verifyCache);
+    std::unique_ptr<SearchSystem> searchSystem = makeSystemSearch(*verify);
+    JvmSearch search{*searchSystem};
+    std::unique_ptr<TempFileMaker> tempFiles = makeSystemTempFiles();
+    std::unique_ptr<JvmDiscoverySystem> jvmSystem = makeSystemJvmDiscovery(search, *tempFiles, launcherFile);
+    JvmDiscovery jvm{*jvmSystem};
+    std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile);
+    std::unique_ptr<InstallAndLaunchSystem> launchSystem = makeSystemInstallAndLaunch(launcherFile, *environment);
+    ScriptVerifyRunner verifyRunner{environment.get()};
+    SystemContent content{search};
+    SystemActions actions{jvm, *launchSystem};
+};
 
-// The interpreter is built when it runs, on the TagFile the launcher file
-// keeps; the launch script is built by the launch operations when needed.
-void SystemContent::instructionsLoaded(const TagFile&) {}
-void SystemContent::launchScriptLoaded(const TagFile&) {}
-void SystemContent::captionGiven(const String& caption) { setCaption(caption); }
-void SystemContent::jvmFileLoaded(TagFile& jvmFile) { jvmSearch().addJvmFile(jvmFile); }
-void SystemContent::verifyClassGiven(const String& classPath, const String& className) {
-    jvmSearch().setVerifyClass(classPath, className);
-}
+}  // namespace
 
-void SystemOperations::findJvm(bool showUi, bool showFailureMessage) {
-    mg::findJvm(showUi, showFailureMessage, systemJvmOperations());
-}
-void SystemOperations::verifyJvmById(bool showUi, bool showFailureMessage, std::int32_t fileIndex) {
-    mg::verifyJvmById(showUi, showFailureMessage, fileIndex, systemJvmOperations());
-}
-void SystemOperations::initializeUi() { systemLaunchOperations().initializeUi(); }
-void SystemOperations::installJvm(std::int32_t mode) { systemLaunchOperations().installJvm(mode); }
-void SystemOperations::launchWithJvmFile(const String& jvmFileName, std::int16_t seconds) {
-    systemLaunchOperations().launchWithJvmFile(jvmFileName, seconds);
-}
-void SystemOperations::launchWithEmbeddedJvmFile(std::int32_t fileIndex, std::int16_t seconds) {
-    systemLaunchOperations().launchWithEmbeddedJvmFile(fileIndex, seconds);
-}
-void SystemOperations::executeEmbeddedLauncher(std::int32_t fileIndex) {
-    systemLaunchOperations().executeEmbeddedLauncher(fileIndex);
-}
-
-// The production objects of one run, built before the driver starts and
-// handed to the layers that call upward.
 int runDriver(const StringList& args) {
-    static ScriptVerifyRunner verifyRunner;
-    static SystemContent content;
-    static SystemActions actions;
-    setVerifyRunner(&verifyRunner);
-    launcherFile().setContentHandler(&content);
-    return runDriverWith(args, actions);
+    static SystemObjects objects;
+    setVerifyRunner(&objects.verifyRunner);
+    objects.launcherFile.setContentHandler(&objects.content);
+    return runDriverWith(args, objects.actions);
 }
 
 }  // namespace mg

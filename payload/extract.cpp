@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/file_ptr.h"
+#include "base/path.h"
 #include "base/settings.h"
 #include "payload/launcher_file.h"
 #include "system/temp.h"
@@ -41,18 +42,6 @@ int closeTarget(File& target) {
     errno = 0;
     int failed = std::fclose(target.release());
     return failed ? (errno ? errno : EIO) : 0;
-}
-
-// The text after the last '/' or '\', or all of path.
-String lastComponent(const String& path) {
-    std::size_t slash = path.find_last_of("/\\");
-    return slash == String::npos ? path : path.substr(slash + 1);
-}
-
-// The text before the last '/' or '\', or empty.
-String directoryPart(const String& path) {
-    std::size_t slash = path.find_last_of("/\\");
-    return slash == String::npos ? String() : path.substr(0, slash);
 }
 
 }  // namespace

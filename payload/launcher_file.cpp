@@ -64,9 +64,9 @@ void LauncherFile::loadContents(std::FILE* stream) {
         entry->tagFile = std::move(tagFile);
         TagFile& loaded = *entry->tagFile;
         if (entry->type == FT_INSTRUCTIONS) {
-            if (!instructions_) withContext("Error loading instructions file.", [&] { setInstructions(loaded); });
+            if (!instructions_) setInstructions(loaded);
         } else if (entry->type == FT_JVM_FILE) {
-            if (!jvmFilesGiven_) withContext("Error loading JVM file.", [&] { addJvmFile(loaded); });
+            if (!jvmFilesGiven_) jvmFiles_.push_back(&loaded);
         } else if (!launchScript_) {
             withContext("Error loading launch script.", [&] { setLaunchScript(loaded); });
         }
@@ -74,20 +74,11 @@ void LauncherFile::loadContents(std::FILE* stream) {
     jvmFilesGiven_ = true;
 }
 
-void LauncherFile::setInstructions(const TagFile& program) {
-    if (handler_) handler_->instructionsLoaded(program);
-    instructions_ = &program;
-}
+void LauncherFile::setInstructions(const TagFile& program) { instructions_ = &program; }
 
 void LauncherFile::setLaunchScript(const TagFile& script) {
-    if (handler_) handler_->launchScriptLoaded(script);
     launchScript_ = &script;
     if (handler_) handler_->captionGiven(script.getValue("DESC"));
-}
-
-void LauncherFile::addJvmFile(TagFile& jvmFile) {
-    if (handler_) handler_->jvmFileLoaded(jvmFile);
-    jvmFiles_.push_back(&jvmFile);
 }
 
 const FileEntry* LauncherFile::entryAt(std::int32_t position) const {
@@ -127,7 +118,8 @@ void LauncherFile::loadInputReferences(const TagFile& input) {
     for (std::size_t i = 0; i < count; ++i) {
         jvmFilesGiven_ = true;
         String jvm = input.getValue("JVM", i);
-        if (!jvm.empty()) withContext("Error loading JVM file.", [&] { addJvmFile(loadTagFileByPath(jvm)); });
+        if (!jvm.empty())
+            withContext("Error loading JVM file.", [&] { jvmFiles_.push_back(&loadTagFileByPath(jvm)); });
     }
 }
 

@@ -13,17 +13,14 @@
 
 namespace mg {
 
-// What the layers above build from the loaded tag files (the instructions
-// program, JVM files, the launch script) lives above this one; launcher/
-// implements this interface to build them. Each call may throw
+// The settings of the loaded tag files that the layers above keep; launcher/
+// implements this interface to hand them on. The tag files themselves (the
+// instructions program, the JVM files, the launch script) are kept here and
+// taken by the layers above when they need them. Each call may throw
 // LauncherException, which the LauncherFile wraps with its context.
 class ContentHandler {
 public:
     virtual ~ContentHandler() = default;
-    virtual void instructionsLoaded(const TagFile& program) = 0;
-    // Non-const: a JVM file records where its JVM was found or installed.
-    virtual void jvmFileLoaded(TagFile& jvmFile) = 0;
-    virtual void launchScriptLoaded(const TagFile& launchScript) = 0;
     virtual void verifyClassGiven(const String& classPath, const String& className) = 0;
     // The progress window's title: a launch script's DESC or an input file's UI_TITLE.
     virtual void captionGiven(const String& caption) = 0;
@@ -55,6 +52,8 @@ public:
 
     const TagFile* instructions() const { return instructions_; }
     const TagFile* launchScript() const { return launchScript_; }
+    // In the order they were loaded; the list only grows. Non-const: a JVM
+    // file records where its JVM was found or installed.
     const std::vector<TagFile*>& jvmFiles() const { return jvmFiles_; }
     bool jvmFilesGiven() const { return jvmFilesGiven_; }
     bool indexLoaded() const { return indexLoaded_; }
@@ -66,7 +65,6 @@ private:
     void loadContents(std::FILE* stream);
     void setInstructions(const TagFile& program);
     void setLaunchScript(const TagFile& script);
-    void addJvmFile(TagFile& jvmFile);
 
     std::vector<std::unique_ptr<FileEntry>> entries_;
     std::vector<std::unique_ptr<TagFile>> ownedTagFiles_;

@@ -364,4 +364,11 @@ int runAttached(const String& commandLine, const String& workingDirectory) {
     return static_cast<int>(exitCode);
 }
 
+void writeStandardOutput(const String& text) {
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
 }  // namespace mg

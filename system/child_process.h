@@ -122,4 +122,8 @@ unsigned long runProcess(const String& commandLine, const String& workingDirecto
 // its exit code. Throws like runProcess.
 int runAttached(const String& commandLine, const String& workingDirectory);
 
+// Raw bytes on the launcher's standard output. A GUI program has no console
+// of its own: whatever handle it was given is used, and none is ignored.
+void writeStandardOutput(const String& text);
+
 }  // namespace mg

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/file_ptr.h"
+#include "base/path.h"
 #include "payload/index_format.h"
 #include "system/temp_register.h"
 #include "tools/pe_image.h"
@@ -83,11 +84,6 @@ void copyInto(std::FILE* out, const String& path, std::int64_t expected, PeCheck
 }
 
 }  // namespace
-
-String baseName(const String& path) {
-    std::size_t slash = path.find_last_of("/\\");
-    return slash == String::npos ? path : path.substr(slash + 1);
-}
 
 std::string entryNameProblem(const String& name) {
     if (name.size() >= 65536) return "is 65,536 bytes or longer";
@@ -196,7 +192,7 @@ std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std
         FileEntry e;
         e.type = static_cast<FileType>(f.type);
         e.id = f.idGiven ? f.id : static_cast<std::int32_t>(i);
-        e.name = f.nameGiven ? f.name : baseName(f.path);
+        e.name = f.nameGiven ? f.name : lastComponent(f.path);
         std::string problem = entryNameProblem(e.name);
         if (!problem.empty()) fail(std::string("the entry name of ") + std::string(f.path) + " " + problem);
         if (position + size > MAX_LAUNCHER_SIZE) fail("the launcher would be 2 GB or larger");

@@ -47,9 +47,6 @@ void addDefaultFiles(PackRequest& request);
 // extracted as directory\name, so it must stay one plain file name.
 std::string entryNameProblem(const String& name);
 
-// The name a file gets by default: the last component of its path.
-String baseName(const String& path);
-
 // Validates everything, then writes output (through a temporary file in
 // the same directory, renamed at the end). Returns the entries written;
 // what it changed on its own (a stub's signature removed) goes to notes.

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "tests/support/recording_operations.h"
+#include "tests/support/recording_commands.h"
 #include "test_support.h"
 
 namespace mg {
@@ -44,7 +44,7 @@ protected:
     }
 
     // Runs one statement from the variables above, whatever earlier rows did.
-    Ending runStatement(const char* statement, RecordingOperations& ops) {
+    Ending runStatement(const char* statement, RecordingCommands& ops) {
         initVariables();
         TagFile program = makeProgram({statement});
         return runProgram(program, ops);
@@ -112,7 +112,7 @@ TEST_F(CommandsTest, ArgumentErrors) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.statement);
-        RecordingOperations ops;
+        RecordingCommands ops;
         Ending e = runStatement(r.statement, ops);
         EXPECT_EQ(e.outcome, r.outcome) << e.message;
         EXPECT_EQ(e.message, r.message);
@@ -146,7 +146,7 @@ TEST_F(CommandsTest, CallsTheOperationWithEvaluatedArguments) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.statement);
-        RecordingOperations ops;
+        RecordingCommands ops;
         Ending e = runStatement(r.statement, ops);
         EXPECT_EQ(e.outcome, Outcome::Ok) << e.message;
         EXPECT_EQ(ops.calls, StringList{r.call});
@@ -176,7 +176,7 @@ TEST_F(CommandsTest, SetAssignsVariables) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.statement);
-        RecordingOperations ops;
+        RecordingCommands ops;
         Ending e = runStatement(r.statement, ops);
         EXPECT_EQ(e.outcome, Outcome::Ok) << e.message;
         EXPECT_EQ(VariableRef::parse(r.variable, "").valueText(), r.value);
@@ -186,7 +186,7 @@ TEST_F(CommandsTest, SetAssignsVariables) {
 // @@ escapes let a program store a reference in a variable and follow it later.
 TEST_F(CommandsTest, StoredReferencesAreFollowedWhenUsed) {
     TagFile program = makeProgram({"SET S3 = 1@@N2@@", "SET N1 = @S3@", "ILAUNCH @S3@ 0"});
-    RecordingOperations ops;
+    RecordingCommands ops;
     Ending e = runProgram(program, ops);
     EXPECT_EQ(e.outcome, Outcome::Ok) << e.message;
     EXPECT_EQ(getStringVariable(3), "1@N2@");
@@ -196,7 +196,7 @@ TEST_F(CommandsTest, StoredReferencesAreFollowedWhenUsed) {
 
 TEST_F(CommandsTest, SelfReproducingValueStopsWithAnError) {
     TagFile program = makeProgram({"SET S6 = @@S6@@@@", "SET S7 = @S6@"});
-    RecordingOperations ops;
+    RecordingCommands ops;
     Ending e = runProgram(program, ops);
     EXPECT_EQ(getStringVariable(6), "@S6@@");
     EXPECT_EQ(e.outcome, Outcome::Raised);
@@ -217,7 +217,7 @@ TEST_F(CommandsTest, Jmp0BranchesOnTheFindResult) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.found);
         TagFile program = makeProgram({"FIND_JVM 0 0", "JMP0 @N1@ DONE", "LAUNCH @S2@ 0", ":DONE"});
-        RecordingOperations ops;
+        RecordingCommands ops;
         ops.jvmFound = r.found;
         Ending e = runProgram(program, ops);
         EXPECT_EQ(e.outcome, Outcome::Ok) << e.message;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "tests/support/recording_operations.h"
+#include "tests/support/recording_commands.h"
 #include "test_support.h"
 
 namespace mg {
@@ -48,7 +48,7 @@ TEST(ExamplesTest, ProgramsCallTheOperationsTheyDescribe) {
         resetVariables();
         TagFile program;
         program.load(String(MG_EXAMPLES_DIR "/") + r.file);
-        RecordingOperations ops;
+        RecordingCommands ops;
         ops.jvmFound = r.scenario.found;
         ops.jvmValid = r.scenario.valid;
         ops.installSucceeds = r.scenario.installed;

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "tests/support/null_operations.h"
+#include "tests/support/null_commands.h"
 #include "base/settings.h"
-#include "tests/support/recording_operations.h"
+#include "tests/support/recording_commands.h"
 #include "test_support.h"
 
 namespace mg {
@@ -32,7 +32,7 @@ void checkPrograms(const std::vector<ProgramRow>& rows) {
         resetVariables();
         TagFile program;
         for (const char* s : r.statements) program.addValue(INSTRUCTIONS_TAG, s);
-        RecordingOperations ops;
+        RecordingCommands ops;
         Ending e = runProgram(program, ops);
         EXPECT_EQ(e.outcome, r.outcome) << e.message;
         EXPECT_EQ(e.message, r.message);
@@ -87,7 +87,7 @@ TEST_F(InterpreterTest, Jumps) {
 TEST_F(InterpreterTest, ProgramWithoutInstructionsTagDoesNothing) {
     TagFile program;
     program.setValue("DESC", "no statements here");
-    RecordingOperations ops;
+    RecordingCommands ops;
     Ending e = runProgram(program, ops);
     EXPECT_EQ(e.outcome, Outcome::Ok);
     EXPECT_TRUE(ops.calls.empty());
@@ -111,7 +111,7 @@ TEST_F(InterpreterTest, CancelEndsALoopQuietlyAtTheNextJump) {
         SCOPED_TRACE(r.name);
         TagFile program;
         for (const char* s : r.statements) program.addValue(INSTRUCTIONS_TAG, s);
-        RecordingOperations ops;
+        RecordingCommands ops;
         ops.cancelFromQuery = r.cancelFromQuery;
         Ending e = runProgram(program, ops);
         EXPECT_EQ(e.outcome, Outcome::Ok) << e.message;
@@ -120,10 +120,10 @@ TEST_F(InterpreterTest, CancelEndsALoopQuietlyAtTheNextJump) {
     }
 }
 
-// An Operations that keeps the default cancel query.
-class DefaultCancelOperations : public NullOperations {
+// Commands that keep the default cancel query.
+class DefaultCancelOperations : public NullCommands {
 public:
-    bool cancelRequested() override { return Operations::cancelRequested(); }
+    bool cancelRequested() override { return LaunchCommands::cancelRequested(); }
 };
 
 TEST_F(InterpreterTest, DefaultCancelQueryReadsTheProcessFlag) {
@@ -135,7 +135,7 @@ TEST_F(InterpreterTest, DefaultCancelQueryReadsTheProcessFlag) {
     EXPECT_EQ(e.outcome, Outcome::Ok);
 }
 
-class ThrowingOperations : public NullOperations {
+class ThrowingOperations : public NullCommands {
 public:
     void installJvm(std::int32_t) override { throw LauncherException("No JVM installer in this launcher."); }
 };
@@ -157,7 +157,7 @@ TEST_F(InterpreterTest, DriverWrapping) {
         TagFile program;
         for (const char* s : r.statements) program.addValue(INSTRUCTIONS_TAG, s);
         ThrowingOperations ops;
-        Instructions instructions(program, ops);
+        Instructions instructions(program, ops, ops);
         Ending e = capture([&] { runInstructions(instructions); });
         EXPECT_EQ(e.outcome, Outcome::Launcher);
         EXPECT_EQ(e.message, r.message);
@@ -185,7 +185,7 @@ TEST_F(InterpreterTest, LineNumberIsThePositionAmongStatements) {
     TagFile program;
     program.parse(f, "instructions.txt", 0, -1);
     std::fclose(f);
-    NullOperations ops;
+    NullCommands ops;
     Ending e = runProgram(program, ops);
     EXPECT_EQ(e.outcome, Outcome::Raised);
     EXPECT_EQ(e.line, 3);

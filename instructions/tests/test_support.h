@@ -53,8 +53,9 @@ template <class F> Ending capture(F f) {
     return e;
 }
 
-inline Ending runProgram(const TagFile& program, Operations& operations) {
-    Instructions instructions(program, operations);
+template <class Commands>
+inline Ending runProgram(const TagFile& program, Commands& commands) {
+    Instructions instructions(program, commands, commands);
     return capture([&] { instructions.run(); });
 }
 

@@ -274,7 +274,7 @@ TEST(JvmMatchCopies, SystemCopyIsARegisteredTemporaryFile) {
     TagFile tags;
     tags.setValue("JVM_EXE", "bin\\java.exe");
     JvmMatch match("C:\\jdk", tags);
-    String path = match.writeJvmFile();
+    String path = match.writeJvmFile(*makeSystemTempFiles());
     EXPECT_EQ(path.find(getTempRoot()), 0u) << path;
     StringList registered = registeredTempFiles();
     EXPECT_NE(std::find(registered.begin(), registered.end(), path), registered.end());

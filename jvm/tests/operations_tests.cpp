@@ -28,7 +28,7 @@ public:
     StringList created;
 };
 
-class FakeOperations : public JvmOperationsSystem {
+class FakeDiscoverySystem : public JvmDiscoverySystem {
 public:
     JvmSearch& search() override { return jvmSearch; }
     TempFileMaker& tempFiles() override { return files; }
@@ -70,13 +70,13 @@ protected:
         for (const String& path : ops.files.created) std::remove(path.c_str());
     }
     TagFile jvm;
-    FakeOperations ops;
+    FakeDiscoverySystem ops;
 };
 
 TEST_F(OperationsTest, FindSetsVariablesAndWritesTheCopy) {
     jvm.addValue("PATH_HINT", "jdk");
     ops.searchSystem.valid = {{"A", "C:\\jdk"}};
-    findJvm(false, false, ops);
+    JvmDiscovery(ops).findJvm(false, false);
     EXPECT_EQ(1, getNumericVariable(1));
     EXPECT_EQ("C:\\jdk", getStringVariable(1));
     ASSERT_EQ(StringList{getStringVariable(2)}, ops.files.created);
@@ -89,14 +89,14 @@ TEST_F(OperationsTest, FindSetsVariablesAndWritesTheCopy) {
 TEST_F(OperationsTest, FindWithoutMatchOrWithBadHiveLeavesVariablesEmpty) {
     setNumericVariable(1, 7);
     setStringVariable(1, "old");
-    findJvm(false, true, ops);
+    JvmDiscovery(ops).findJvm(false, true);
     EXPECT_EQ(0, getNumericVariable(1));
     EXPECT_EQ("", getStringVariable(1));
     EXPECT_EQ("", getStringVariable(2));
 
     jvm.addValue("PLATFORM_HINT", "BAD\\K\\V");
     try {
-        findJvm(false, false, ops);
+        JvmDiscovery(ops).findJvm(false, false);
         FAIL() << "no exception";
     } catch (const LauncherException& e) {
         EXPECT_EQ("bad hive", e.message());
@@ -125,7 +125,7 @@ TEST_F(OperationsTest, SearchActionOutput) {
         if (c.valid) ops.searchSystem.valid = {{"A", "C:\\jdk"}};
         ops.output.clear();
         ops.kept.clear();
-        searchAction(false, false, ops);
+        JvmDiscovery(ops).searchAction(false, false);
         if (String(c.name) == "match") {
             EXPECT_EQ("1\nC:\\jdk\n" + getStringVariable(2) + "\n", ops.output);
         } else if (String(c.name) == "none") {
@@ -140,7 +140,7 @@ TEST_F(OperationsTest, SearchActionOutput) {
 TEST_F(OperationsTest, SearchAllPrintsEveryMatchWithItsOwnCopy) {
     ops.searchSystem.files["C:\\"] = {"C:\\j1\\bin\\java.exe", "C:\\j2\\bin\\java.exe"};
     ops.searchSystem.valid = {{"A", "C:\\j1"}, {"A", "C:\\j2"}};
-    searchAllAction(false, false, ops);
+    JvmDiscovery(ops).searchAllAction(false, false);
     ASSERT_EQ(2u, ops.files.created.size());
     const String& f1 = ops.files.created[0];
     const String& f2 = ops.files.created[1];
@@ -153,7 +153,7 @@ TEST_F(OperationsTest, SearchAllPrintsEveryMatchWithItsOwnCopy) {
     ops.output.clear();
     ops.searchSystem.drives.clear();
     ops.searchSystem.files.clear();
-    searchAllAction(false, false, ops);
+    JvmDiscovery(ops).searchAllAction(false, false);
     EXPECT_EQ("0\n", ops.output);
 }
 
@@ -164,12 +164,12 @@ TEST_F(OperationsTest, SearchAllFailurePrintsZeroAfterWhatWasPrinted) {
     FailingDrives failing;
     JvmSearch search(failing);
     search.addJvmFile(jvm);
-    struct Ops : FakeOperations {
+    struct Ops : FakeDiscoverySystem {
         JvmSearch* other = nullptr;
         JvmSearch& search() override { return *other; }
     } failingOps;
     failingOps.other = &search;
-    searchAllAction(false, false, failingOps);
+    JvmDiscovery(failingOps).searchAllAction(false, false);
     EXPECT_EQ("0\n", failingOps.output);
 }
 
@@ -195,7 +195,7 @@ TEST_F(OperationsTest, VerifyByIdChecksTheEntry) {
     };
     for (const Case& c : cases) {
         try {
-            verifyJvmById(false, false, c.id, ops);
+            JvmDiscovery(ops).verifyJvmById(false, false, c.id);
             ADD_FAILURE() << "no exception for " << c.id;
         } catch (const LauncherException& e) {
             EXPECT_EQ(c.message, e.message());
@@ -220,7 +220,7 @@ TEST_F(OperationsTest, VerifySetsN1AndS1) {
     for (const Case& c : cases) {
         resetVariables();
         jvm.setValue("JVM_HOME", c.jvmHome);
-        verifyJvm(false, false, jvm, c.home, ops);
+        JvmDiscovery(ops).verifyJvm(false, false, jvm, c.home);
         EXPECT_EQ(c.n1, getNumericVariable(1)) << c.home << "|" << c.jvmHome;
         EXPECT_EQ(c.s1, getStringVariable(1)) << c.home << "|" << c.jvmHome;
     }

@@ -82,6 +82,20 @@ protected:
     JvmMatchList results;
 };
 
+TEST(JvmSearchFiles, NewFilesOfAGrowingListAreAddedOnceInOrder) {
+    FakeSearchSystem system;
+    JvmSearch search{system};
+    TagFile a, b;
+    std::vector<TagFile*> loaded = {&a};
+    search.addNewJvmFiles(loaded);
+    loaded.push_back(&b);
+    search.addNewJvmFiles(loaded);
+    search.addNewJvmFiles(loaded);
+    ASSERT_EQ(2u, search.jvmFiles().size());
+    EXPECT_EQ(&a, &search.jvmFiles()[0]->tagFile());
+    EXPECT_EQ(&b, &search.jvmFiles()[1]->tagFile());
+}
+
 TEST_F(SearchTest, UserJavaHomeIsTriedFirstAndAlone) {
     TagFile& a = jvm("A", "bin\\java.exe", true);
     a.addValue("PLATFORM_HINT", "HKEY_LOCAL_MACHINE\\K\\V");

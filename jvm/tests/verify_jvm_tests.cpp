@@ -13,6 +13,8 @@
 
 #include "base/settings.h"
 #include "launch/launch_script.h"
+#include "launch/launch_script_env.h"
+#include "payload/launcher_file.h"
 #include "ui/progress.h"
 #include "ui/progress_win.h"
 
@@ -65,10 +67,14 @@ protected:
         return text.str();
     }
     std::unique_ptr<JvmMatch> verify(const char* home) {
-        return verifyAt(jvmFile, home, VERIFY_JAR, VERIFY_CLASS, systemVerify());
+        return verifyAt(jvmFile, home, VERIFY_JAR, VERIFY_CLASS, *system);
     }
 
-    ScriptVerifyRunner runner;
+    std::unique_ptr<VerifyCacheStore> cache = makeSystemVerifyCacheStore();
+    std::unique_ptr<VerifySystem> system = makeSystemVerify(launcherFile(), *cache);
+    std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile());
+
+    ScriptVerifyRunner runner{environment.get()};
     TagFile jvm;
     JvmFile jvmFile{jvm};
 };
@@ -161,9 +167,9 @@ TEST_F(VerifyJvmTest, AVerifyRunStepsTheBarAndRestoresTheDetail) {
 
 TEST_F(VerifyJvmTest, AClassThatIsNotThereDoesNotMatch) {
     jvm.addValue("JVM_PROPERTIES", "java.version=17...");
-    EXPECT_EQ(nullptr, verifyAt(jvmFile, "J:\\jdk17", VERIFY_JAR, "NoSuchVerify", systemVerify()));
+    EXPECT_EQ(nullptr, verifyAt(jvmFile, "J:\\jdk17", VERIFY_JAR, "NoSuchVerify", *system));
     EXPECT_EQ(nullptr, verifyAt(jvmFile, "J:\\jdk17", "\"J:\\jars\\missing.jar\"", VERIFY_CLASS,
-                                systemVerify()));
+                                *system));
     const std::string text = log();
     EXPECT_NE(std::string::npos, text.find("NoSuchVerify")) << text;
     EXPECT_EQ(std::string::npos, text.find("Found matching JVM")) << text;

@@ -31,7 +31,7 @@ struct ProcessRun {
 // Temporary directories are names under a fixed root; files the operations
 // read and write are real host files, named exactly as the operations build
 // them (a backslash is then part of the file name).
-class FakeSystem : public LaunchOpsSystem {
+class FakeSystem : public InstallAndLaunchSystem {
 public:
     const FileEntry* entryAt(std::int32_t position) override {
         if (position < 0 || position >= static_cast<std::int32_t>(entries.size())) return nullptr;
@@ -99,9 +99,6 @@ protected:
         hostui::reset();
         resetVariables();
         silent = false;
-        javaConsole = false;
-        passThroughArgs.clear();
-        allArgs.clear();
         launcherPath = "C:\\apps\\demo.exe";
         originalLauncherPath = launcherPath;
         logPath = kLogFile;
@@ -134,7 +131,8 @@ protected:
 
     FakeSystem system;
     FakeLaunchEnvironment env;
-    LaunchOperations ops{system};
+    LaunchContext context;
+    InstallAndLaunch ops{system, context};
 };
 
 TEST_F(LaunchOpsTest, InitializeUiShowsTheInitialisingStatus) {
@@ -289,8 +287,8 @@ TEST(EmbeddedLauncherCommand, QuotesOnlyWhatWouldBeSplit) {
 TEST_F(LaunchOpsTest, ExecuteEmbeddedLauncherHandsOverTheRun) {
     system.addEntry(FT_JVM_FILE, 0, "a.jvm");
     system.addEntry(FT_EMBEDDED_LAUNCHER, 5, "second.exe");
-    launcherPath = "C:\\Program Files\\demo.exe";
-    allArgs = {"-mg:silent", "an arg"};
+    context.launcherPath = "C:\\Program Files\\demo.exe";
+    context.allArgs = {"-mg:silent", "an arg"};
     ops.executeEmbeddedLauncher(1);
     ASSERT_EQ(system.runs.size(), 1u);
     const ProcessRun& run = system.runs[0];
@@ -331,7 +329,7 @@ TEST_F(LaunchOpsTest, LaunchWithJvmFileRunsTheScript) {
     const char* path = "launch_ops_test.jvm";
     std::ofstream(path) << "JVM_HOME: C:\\jdk\\\nJVM_EXE: bin\\java.exe\n";
     useScript("@JVM_HOME@\\@JVM_EXE@ -jar app.jar");
-    passThroughArgs = {"a b", "c"};
+    context.passThroughArgs = {"a b", "c"};
 
     struct Row {
         std::int16_t seconds;
@@ -357,7 +355,7 @@ TEST_F(LaunchOpsTest, LaunchWithJvmFileConsoleOption) {
     const char* path = "launch_ops_test.jvm";
     std::ofstream(path) << "JVM_HOME: C:\\jdk\n";
     useScript("@JVM_HOME@\\bin\\java.exe");
-    javaConsole = true;
+    context.javaConsole = true;
     ops.launchWithJvmFile(path, 0);
     ASSERT_EQ(env.runs.size(), 1u);
     EXPECT_TRUE(env.runs[0].showConsole);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "launch/launch_script.h"
+#include "payload/launcher_file.h"
 #include "base/settings.h"
 #include "text/text.h"
 
@@ -17,6 +18,11 @@ String helperCommand(const char* arguments) {
     String path = "\"Z:";
     for (char c : std::string(PROC_CHILD_EXE)) path += c == '/' ? '\\' : c;
     return path + "\" " + arguments;
+}
+
+LaunchEnvironment& systemLaunchEnvironment() {
+    static std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile());
+    return *environment;
 }
 
 TEST(SystemLaunchEnvironment, Variables) {
@@ -63,7 +69,7 @@ TEST(SystemLaunchEnvironment, ExecuteStartsTheChild) {
 
 void executeChildren() {
     silent = true;  // no progress window here: its steps must do nothing
-    setLaunchEnvironment(nullptr);
+    setLaunchEnvironment(&systemLaunchEnvironment());
     launcherPath = "C:\\windows\\demo.exe";
     originalLauncherPath = launcherPath;
     TagFile jvm;
@@ -88,6 +94,7 @@ void executeChildren() {
 
     LaunchScript missing(String("C:\\no\\such\\program.exe"), true, false);
     EXPECT_THROW(missing.execute(jvmFile, nullptr, false), LauncherException);
+    setLaunchEnvironment(nullptr);
 }
 
 }  // namespace

@@ -566,7 +566,6 @@ TEST_F(LaunchScriptTest, ScriptErrorLeavesNoJvmContext) {
     EXPECT_EQ(script.expandAll(text, '%'), "[]");
 }
 
-#ifndef _WIN32  // Windows falls back to the system's environment
 TEST(LaunchEnvironmentSetting, MissingEnvironmentIsAClearError) {
     setLaunchEnvironment(nullptr);
     LaunchScript script(String("%TEMP_DIR%()"), true, false);
@@ -583,7 +582,6 @@ TEST(LaunchEnvironmentSetting, MissingEnvironmentIsAClearError) {
     EXPECT_EQ(script.buildCommand(jvmFile), "C:\\TEMP");
     setLaunchEnvironment(nullptr);
 }
-#endif
 
 TEST(ReadTextFileLines, LinesOfARealFile) {
     const char* path = "launch_script_lines.tmp";

@@ -1,4 +1,4 @@
-// Operations that record each call as one line of text, and stand in for the
+// Commands that record each call as one line of text, and stand in for the
 // real find, verify and install operations by setting the result variables
 // the way those do, so that whole programs can run in tests.
 #pragma once
@@ -11,7 +11,7 @@
 
 namespace mg {
 
-class RecordingOperations : public Operations {
+class RecordingCommands : public JvmCommands, public LaunchCommands {
 public:
     StringList calls;
 

@@ -1,4 +1,4 @@
-// Operations that do nothing and never report a cancel: for running programs
+// Commands that do nothing and never report a cancel: for running programs
 // where only the interpreter matters (tests, the fuzzer).
 #pragma once
 
@@ -6,7 +6,7 @@
 
 namespace mg {
 
-class NullOperations : public Operations {
+class NullCommands : public JvmCommands, public LaunchCommands {
 public:
     void initializeUi() override {}
     void findJvm(bool, bool) override {}
