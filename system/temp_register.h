@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 
+#include "base/lock.h"
 #include "base/string.h"
 
 // An ordered list of paths shared by the worker (which registers items) and
@@ -25,7 +25,7 @@ public:
     void clear();
 
 private:
-    mutable std::mutex lock_;
+    mutable mg::Lock lock_;
     StringList paths_;
 };
 
