@@ -1,6 +1,8 @@
-# Cross build of the 32-bit Windows launcher with mingw-w64.
-# The -posix compilers are needed: the win32-thread variant has no std::mutex,
-# and GoogleTest does not build with it.
+# Cross build of the 32-bit Windows launcher and its tests with mingw-w64:
+# the test build.
+# The -posix compilers, because GoogleTest needs std::mutex, which the
+# win32-thread ones lack; the shipped launchers are built by those
+# (cmake/mingw-*-shipped.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

@@ -1,7 +1,8 @@
 # Cross build of a 64-bit flavour of the launcher and its tests with
-# mingw-w64: for machines whose Wine runs only 64-bit programs.
-# The -posix compilers are needed: the win32-thread variant has no std::mutex,
-# and GoogleTest does not build with it.
+# mingw-w64, the test build for machines whose Wine runs only 64-bit programs.
+# The -posix compilers, because GoogleTest needs std::mutex, which the
+# win32-thread ones lack; the shipped launchers are built by those
+# (cmake/mingw-*-shipped.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
