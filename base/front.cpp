@@ -1,5 +1,7 @@
 #include "base/front.h"
 
+namespace mg {
+
 Front front = Front::Window;
 bool progressRequested = false;
 
@@ -10,3 +12,5 @@ int runExitCode = 0;
 void setRunExitCode(int code) { runExitCode = code; }
 
 int processExitCode() { return consoleFront() ? runExitCode : 0; }
+
+}  // namespace mg

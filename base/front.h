@@ -8,6 +8,8 @@
 // - the process ends with an exit code that says how the run went.
 #pragma once
 
+namespace mg {
+
 enum class Front { Window, Console };
 
 extern Front front;
@@ -33,3 +35,5 @@ extern bool progressRequested;
 // The console build's entry calls this first: it selects the console front
 // and keeps Ctrl+C and Ctrl+Break from ending the launcher itself.
 void startConsoleFront();
+
+}  // namespace mg

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace mg {
+
 // Traits give the empty value, the validity test and the release call.
 template <class Traits>
 class Owned {
@@ -99,3 +101,5 @@ using RegKey = Owned<RegKeyTraits>;
 using MappedView = Owned<MappedViewTraits>;
 using LocalMemory = Owned<LocalMemoryTraits>;
 using ShellMemory = Owned<ShellMemoryTraits>;
+
+}  // namespace mg

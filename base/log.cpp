@@ -4,6 +4,8 @@
 
 #include "base/settings.h"
 
+namespace mg {
+
 namespace {
 
 // The path whose failure was last reported: a log that cannot be written is
@@ -62,3 +64,5 @@ void writeTrace(const String& text, bool lineEnd) {
     if (lineEnd) std::fputc('\n', f);
     std::fclose(f);
 }
+
+}  // namespace mg

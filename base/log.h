@@ -6,6 +6,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 enum LogLevel { LOG_PLAIN = 0, LOG_WARNING = 1, LOG_ERROR = 2 };
 
 // One record: prefix by level, the text, a line end. The first record of the
@@ -19,3 +21,5 @@ void appendLog(const char* data, std::size_t size);
 
 // Appends text, and a line end when asked, to the trace file.
 void writeTrace(const String& text, bool lineEnd = true);
+
+}  // namespace mg

@@ -1,5 +1,7 @@
 #include "base/settings.h"
 
+namespace mg {
+
 bool useAnsiApi = false;
 bool traceEnabled = false;
 String tracePath;
@@ -18,3 +20,5 @@ bool javaConsole = false;
 StringList passThroughArgs;
 
 std::atomic<bool> cancelRequested{false};
+
+}  // namespace mg

@@ -6,6 +6,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // Start-up (WinMain), before the worker starts.
 extern bool useAnsiApi;     // the system reports the 9x family
 extern bool traceEnabled;   // DBGWIN32TVX set to a non-empty value
@@ -29,3 +31,5 @@ extern StringList passThroughArgs;
 
 // Set by the progress dialog on the main thread, polled by the worker.
 extern std::atomic<bool> cancelRequested;
+
+}  // namespace mg

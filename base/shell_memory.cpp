@@ -3,6 +3,8 @@
 
 #include "base/handles.h"
 
+namespace mg {
+
 void freeShellMemory(void* p) {
     IMalloc* allocator = nullptr;
     if (SUCCEEDED(::SHGetMalloc(&allocator)) && allocator) {
@@ -10,3 +12,5 @@ void freeShellMemory(void* p) {
         allocator->Release();
     }
 }
+
+}  // namespace mg

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace mg {
+
 // Raised by String for a position beyond the end.
 struct RangeException {};
 // Raised by String for a result longer than its maximum length.
@@ -104,3 +106,5 @@ public:
 private:
     String message_;
 };
+
+}  // namespace mg

@@ -9,6 +9,8 @@
 #include <cstring>
 #endif
 
+namespace mg {
+
 #ifdef _WIN32
 String systemErrorText(unsigned long code) {
     char* allocated = nullptr;
@@ -36,3 +38,5 @@ String systemErrorMessage(const char* call, unsigned long error) {
 void throwSystemError(const char* call, unsigned long error) {
     throw LauncherException(systemErrorMessage(call, error));
 }
+
+}  // namespace mg

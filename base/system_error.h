@@ -4,6 +4,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // The system's text for an error code (usually ending in CR LF); empty when
 // the system has none. On the host, the C library's text for an errno value.
 String systemErrorText(unsigned long code);
@@ -16,3 +18,5 @@ String systemErrorMessage(const char* call, unsigned long error);
 // change it.
 [[noreturn]] void throwSystemError(const char* call);
 [[noreturn]] void throwSystemError(const char* call, unsigned long error);
+
+}  // namespace mg

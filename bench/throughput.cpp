@@ -18,6 +18,8 @@
 #include "base/settings.h"
 #include "text/tagfile.h"
 
+using namespace mg;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

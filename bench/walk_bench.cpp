@@ -16,6 +16,8 @@
 #include "base/string.h"
 #include "ui/progress_win.h"
 
+using namespace mg;
+
 namespace {
 
 double now() {

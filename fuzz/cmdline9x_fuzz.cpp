@@ -8,6 +8,8 @@
 
 #include "launcher/cmdline.h"
 
+using namespace mg;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const String text(reinterpret_cast<const char*>(data), size);
 

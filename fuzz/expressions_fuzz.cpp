@@ -9,6 +9,8 @@
 #include "instructions/instructions.h"
 #include "instructions/variables.h"
 
+using namespace mg;
+
 namespace {
 
 class Raiser : public ErrorRaiser {

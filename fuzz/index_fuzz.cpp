@@ -15,6 +15,8 @@
 #include "payload/index_format.h"
 #include "payload/launcher_file.h"
 
+using namespace mg;
+
 namespace {
 
 using Entries = std::vector<std::unique_ptr<FileEntry>>;

@@ -10,6 +10,8 @@
 #include "instructions/variables.h"
 #include "text/tagfile.h"
 
+using namespace mg;
+
 namespace {
 
 // Programs may loop for ever by design; a cancel after a fixed number of jumps

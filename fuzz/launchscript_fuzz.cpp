@@ -15,6 +15,8 @@
 #include "base/settings.h"
 #include "text/tagfile.h"
 
+using namespace mg;
+
 namespace {
 
 StringList splitSections(const String& input) {

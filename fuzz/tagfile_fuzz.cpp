@@ -12,6 +12,8 @@
 
 #include "text/tagfile.h"
 
+using namespace mg;
+
 namespace {
 
 bool parseBytes(const std::uint8_t* data, std::size_t size, long offset, long length, TagFile& out) {

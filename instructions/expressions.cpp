@@ -3,6 +3,8 @@
 #include "instructions/variables.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 // A path's value stands in the text as a token until every pass is done:
@@ -132,3 +134,5 @@ String readStringArgument(const String& statement, std::size_t& pos, const Strin
     if (quoted && !closed) throw LauncherException("Expected ending quote in " + collected + ":  " + context);
     return evalString(collected, context, errors);
 }
+
+}  // namespace mg

@@ -9,6 +9,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // Where evaluation errors go. The interpreter implements it so that each
 // error carries the number of the statement being executed.
 class ErrorRaiser {
@@ -47,3 +49,5 @@ String evalString(const String& text, const String& context, const ErrorRaiser& 
 // LauncherException "Expected ending quote in " + text + ":  " + context.
 String readStringArgument(const String& statement, std::size_t& pos, const String& context,
                           const ErrorRaiser& errors);
+
+}  // namespace mg

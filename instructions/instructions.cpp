@@ -4,6 +4,8 @@
 #include "base/log.h"
 #include "text/text.h"
 
+namespace mg {
+
 const char* const INSTRUCTIONS_TAG = "INSTRUCTIONS";
 
 const Instructions::CommandEntry Instructions::commands_[] = {
@@ -192,3 +194,5 @@ void runInstructions(Instructions& instructions) {
         throw LauncherException("Error in instructions. " + e.message + " Line number (" + toDecimal(e.line) + ")");
     }
 }
+
+}  // namespace mg

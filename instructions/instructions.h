@@ -10,6 +10,8 @@
 #include "base/string.h"
 #include "text/tagfile.h"
 
+namespace mg {
+
 // An error of a running program; the driver turns it into a LauncherException.
 struct InstructionsException {
     String message;
@@ -73,3 +75,5 @@ private:
 // the LauncherException "Error in instructions. " + message +
 // " Line number (" + line + ")". Other exceptions pass through.
 void runInstructions(Instructions& instructions);
+
+}  // namespace mg

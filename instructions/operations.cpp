@@ -2,4 +2,8 @@
 
 #include "base/settings.h"
 
-bool Operations::cancelRequested() { return ::cancelRequested.load(); }
+namespace mg {
+
+bool Operations::cancelRequested() { return mg::cancelRequested.load(); }
+
+}  // namespace mg

@@ -7,6 +7,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 class Operations {
 public:
     virtual ~Operations() = default;
@@ -23,3 +25,5 @@ public:
     // the process-wide flag the dialog sets.
     virtual bool cancelRequested();
 };
+
+}  // namespace mg

@@ -4,6 +4,8 @@
 
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 String stringVariables[STRING_VARIABLE_COUNT];
@@ -90,3 +92,5 @@ void VariableRef::assign(const String& value, const String& context) const {
         setStringVariable(number, value);
     }
 }
+
+}  // namespace mg

@@ -7,6 +7,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 constexpr std::int32_t STRING_VARIABLE_COUNT = 10;
 constexpr std::int32_t NUMERIC_VARIABLE_COUNT = 5;
 
@@ -40,3 +42,5 @@ struct VariableRef {
     // LauncherException context + " Invalid numeric expression in " + value.
     void assign(const String& value, const String& context) const;
 };
+
+}  // namespace mg

@@ -3,6 +3,8 @@
 #include "jvm/version.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 const char* const kEllipsis = "...";
 }
@@ -121,3 +123,5 @@ bool isKnownHive(const String& name) {
     }
     return false;
 }
+
+}  // namespace mg

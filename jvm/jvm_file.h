@@ -11,6 +11,8 @@
 #include "base/string.h"
 #include "text/tagfile.h"
 
+namespace mg {
+
 // A view of one JVM file. It does not own the TagFile (the launcher file or
 // the caller that loaded it does); copies refer to the same TagFile. As a
 // ReferenceExpander it answers the "@NAME@" references of commands built for
@@ -116,3 +118,5 @@ bool parsePlatformHint(const String& hint, PlatformHint& out);
 
 // The hive names a platform hint may start with, matched exactly.
 bool isKnownHive(const String& name);
+
+}  // namespace mg

@@ -2,11 +2,13 @@
 #include "jvm/jvm_file.h"
 #include "system/temp.h"
 
+namespace mg {
+
 namespace {
 
 class SystemTempFiles : public TempFileMaker {
 public:
-    String createTempFile() override { return ::createTempFile(); }
+    String createTempFile() override { return mg::createTempFile(); }
 };
 
 }  // namespace
@@ -17,3 +19,5 @@ TempFileMaker& systemTempFiles() {
 }
 
 String JvmMatch::writeJvmFile() const { return writeJvmFile(systemTempFiles()); }
+
+}  // namespace mg

@@ -8,6 +8,8 @@
 #include "ui/messages.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 namespace {
 
 void prepareWindow(bool showUi) {
@@ -133,3 +135,5 @@ void searchAllAction(bool showUi, bool showFailMessage, JvmOperationsSystem& sys
         system.print("0\n");
     }
 }
+
+}  // namespace mg

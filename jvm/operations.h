@@ -12,6 +12,8 @@
 #include "base/string.h"
 #include "text/tagfile.h"
 
+namespace mg {
+
 class JvmOperationsSystem {
 public:
     virtual ~JvmOperationsSystem() = default;
@@ -39,3 +41,5 @@ void searchAllAction(bool showUi, bool showFailMessage, JvmOperationsSystem& sys
 // file and the standard output handle.
 JvmOperationsSystem& systemJvmOperations();
 #endif
+
+}  // namespace mg

@@ -7,6 +7,8 @@
 #include "payload/launcher_file.h"
 #include "system/temp.h"
 
+namespace mg {
+
 namespace {
 
 class SystemJvmOperations : public JvmOperationsSystem {
@@ -32,3 +34,5 @@ JvmOperationsSystem& systemJvmOperations() {
     static SystemJvmOperations system;
     return system;
 }
+
+}  // namespace mg

@@ -8,6 +8,8 @@
 #include "text/text.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 namespace {
 
 bool equalsIgnoringAsciiCase(const String& a, std::size_t from, const String& b) {
@@ -413,3 +415,5 @@ void JvmSearch::reset() {
     stopAtFirst_ = false;
     unverified_.clear();
 }
+
+}  // namespace mg

@@ -14,6 +14,8 @@
 #include "base/string.h"
 #include "text/tagfile.h"
 
+namespace mg {
+
 class JvmSearch;
 
 // What the search needs from the system.
@@ -136,3 +138,5 @@ private:
 JvmSearch& jvmSearch();
 SearchSystem& systemSearch();
 #endif
+
+}  // namespace mg

@@ -11,6 +11,8 @@
 #include "base/handles.h"
 #include "ui/messages.h"
 
+namespace mg {
+
 namespace {
 
 HKEY hiveKey(const String& hive) {
@@ -133,14 +135,14 @@ public:
 
     std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const String& verifyClasspath,
                                        const String& verifyClassName) override {
-        return ::verifyAt(jvm, home, verifyClasspath, verifyClassName, systemVerify());
+        return mg::verifyAt(jvm, home, verifyClasspath, verifyClassName, systemVerify());
     }
 
-    String resolvePlatformHint(const String& hint) override { return ::resolvePlatformHint(hint); }
+    String resolvePlatformHint(const String& hint) override { return mg::resolvePlatformHint(hint); }
 
     StringList listFixedDrives() override {
         StringList drives;
-        ::listFixedDrives(drives);
+        mg::listFixedDrives(drives);
         return drives;
     }
 
@@ -247,3 +249,5 @@ JvmSearch& jvmSearch() {
     static JvmSearch search(systemSearch());
     return search;
 }
+
+}  // namespace mg

@@ -6,6 +6,8 @@
 
 #include "jvm/search.h"
 
+namespace mg {
+
 // The text of a registry value, up to its first NUL; the system's error code
 // (0 on success). The value's registry type is not checked.
 LONG readRegistryString(HKEY key, const String& valueName, String& out);
@@ -21,3 +23,5 @@ String resolvePlatformHint(const String& hint);
 // Appends the fixed drives as "C:". Throws LauncherException when the system
 // reports no drives.
 void listFixedDrives(StringList& drives);
+
+}  // namespace mg

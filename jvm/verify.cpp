@@ -5,6 +5,8 @@
 #include "text/text.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 const char* const VERIFY_MAGIC = "1739021872";
 
 namespace {
@@ -219,3 +221,5 @@ std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const Strin
     writeLog("Found matching JVM at " + home, LOG_PLAIN);
     return std::unique_ptr<JvmMatch>(new JvmMatch(home, jvm.tagFile()));
 }
+
+}  // namespace mg

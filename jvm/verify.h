@@ -12,6 +12,8 @@
 #include "base/string.h"
 #include "jvm/verify_cache.h"
 
+namespace mg {
+
 // The first line the verify class prints.
 extern const char* const VERIFY_MAGIC;
 
@@ -119,3 +121,5 @@ void recordVerifyOutcome(const JvmFile& jvm, const String& home, const String& o
 // unchanged executable with the same requirements passes without a run.
 std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home, const String& verifyClasspath,
                                    const String& verifyClassName, VerifySystem& system);
+
+}  // namespace mg

@@ -2,6 +2,8 @@
 
 #include "base/log.h"
 
+namespace mg {
+
 namespace {
 
 const char* const kVersionLine = "MGVERIFYCACHE 1";
@@ -223,3 +225,5 @@ void CachedVerification::rememberPass() {
     else
         writeLog("The verify cache " + location_ + " could not be written: " + reason, LOG_WARNING);
 }
+
+}  // namespace mg

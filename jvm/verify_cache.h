@@ -11,6 +11,8 @@
 #include "jvm/jvm_file.h"
 #include "base/string.h"
 
+namespace mg {
+
 // 64-bit FNV-1a of bytes, continuing from seed.
 std::uint64_t fnv1a64(const String& bytes, std::uint64_t seed = 14695981039346656037ULL);
 
@@ -101,3 +103,5 @@ private:
     String location_;
     bool damageReported_;
 };
+
+}  // namespace mg

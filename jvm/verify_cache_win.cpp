@@ -10,6 +10,8 @@
 #include "base/handles.h"
 #include "ui/messages.h"
 
+namespace mg {
+
 namespace {
 
 const char* const kFolder = "Marrowgate";
@@ -124,3 +126,5 @@ VerifyCacheStore& userVerifyCacheStore() {
     static SystemVerifyCacheStore store;
     return store;
 }
+
+}  // namespace mg

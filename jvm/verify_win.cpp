@@ -4,11 +4,13 @@
 #include "payload/launcher_file.h"
 #include "system/temp.h"
 
+namespace mg {
+
 namespace {
 
 class SystemVerify : public VerifySystem {
 public:
-    bool fileExists(const String& path) override { return ::fileExists(path); }
+    bool fileExists(const String& path) override { return mg::fileExists(path); }
 
     // Each archive gets its own directory: they all carry the same name.
     String extractVerifyArchives() override {
@@ -31,3 +33,5 @@ VerifySystem& systemVerify() {
     static SystemVerify system;
     return system;
 }
+
+}  // namespace mg

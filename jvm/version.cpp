@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace mg {
+
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -137,3 +139,5 @@ std::vector<PatternMatch> expandPattern(const String& base, const String& patter
     sortNewestFirst(found);
     return found;
 }
+
+}  // namespace mg

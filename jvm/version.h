@@ -7,6 +7,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // Negative, zero or positive as a is older than, as new as, or newer than b.
 // Runs of digits compare as numbers (17.0.10 after 17.0.9), runs of letters
 // as text ignoring case, and a number is newer than text at the same place
@@ -47,3 +49,5 @@ std::vector<PatternMatch> expandPattern(const String& base, const String& patter
 
 // Orders matches newest first by version; equal versions keep their order.
 void sortNewestFirst(std::vector<PatternMatch>& matches);
+
+}  // namespace mg

@@ -5,6 +5,8 @@
 #include "launch/launch_ops.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -108,3 +110,5 @@ bool releaseSupportsArgumentFiles(const StringList& releaseLines) {
     }
     return false;
 }
+
+}  // namespace mg

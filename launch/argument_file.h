@@ -7,6 +7,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // The longest command line CreateProcess takes, with its terminating zero;
 // also the longest value of one environment variable.
 constexpr std::size_t maxCommandLine = 32767;
@@ -36,3 +38,5 @@ bool moveToArgumentFile(const String& commandLine, const String& argumentFilePat
 // Whether the JVM whose "release" file holds these lines reads argument
 // files: its JAVA_VERSION is 9 or later ("1.8.0_392" is 8).
 bool releaseSupportsArgumentFiles(const StringList& releaseLines);
+
+}  // namespace mg

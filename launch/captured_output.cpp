@@ -5,6 +5,8 @@
 
 #include "base/log.h"
 
+namespace mg {
+
 void KeptOutput::append(const char* data, std::size_t size) {
     total_ += size;
     if (head_.size() < headLimit) head_.append(data, std::min(size, headLimit - head_.size()));
@@ -97,3 +99,5 @@ void LoggedOutput::finish() {
     if (!held_.empty()) appendLog(held_.data(), held_.size());
     writeLog(String(), LOG_PLAIN);
 }
+
+}  // namespace mg

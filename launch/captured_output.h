@@ -11,6 +11,8 @@
 #include "system/child_process.h"
 #include "base/string.h"
 
+namespace mg {
+
 // The part of one stream the launcher keeps: its first and its last bytes.
 // The head answers the verify run (its first lines), the tail the report of
 // an application that failed (its last lines).
@@ -81,3 +83,5 @@ private:
     String spoolPath_;
     std::FILE* spool_ = nullptr;
 };
+
+}  // namespace mg

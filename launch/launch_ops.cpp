@@ -12,6 +12,8 @@
 #include "ui/messages.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 namespace {
 
 void setInstallResult(bool installed, const String& jvmFilePath) {
@@ -145,10 +147,14 @@ void LaunchOperations::executeEmbeddedLauncher(std::int32_t position) {
 String exitCodeText(unsigned long exitCode) {
     String text = std::to_string(exitCode);
     // Exception codes (0xC0000005) read better in hexadecimal.
+    // Written out by hand: printf would link the C library's whole
+    // formatter into the launcher for this one number.
     if (exitCode >= 0x10000000UL) {
-        char hex[24];
-        std::snprintf(hex, sizeof hex, "%08lX", exitCode);
-        text += " (0x" + String(hex) + ")";
+        char hex[2 * sizeof exitCode + 1];
+        char* first = hex + sizeof hex - 1;
+        *first = '\0';
+        for (unsigned long rest = exitCode; rest != 0; rest >>= 4) *--first = "0123456789ABCDEF"[rest & 0xF];
+        text += " (0x" + String(first) + ")";
     }
     return text;
 }
@@ -195,3 +201,5 @@ String embeddedLauncherCommand(const String& secondLauncher, const String& launc
     for (const String& argument : arguments) command += " " + quoteArgumentIfNeeded(argument);
     return command;
 }
+
+}  // namespace mg

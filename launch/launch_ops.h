@@ -10,6 +10,8 @@
 #include "payload/file_entry.h"
 #include "base/string.h"
 
+namespace mg {
+
 class LaunchOpsSystem {
 public:
     virtual ~LaunchOpsSystem() = default;
@@ -83,3 +85,5 @@ String embeddedLauncherCommand(const String& secondLauncher, const String& launc
 // The operations on the running launcher's payload and the real system.
 LaunchOperations& systemLaunchOperations();
 #endif
+
+}  // namespace mg

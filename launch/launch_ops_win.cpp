@@ -17,6 +17,8 @@
 #include "ui/messages.h"
 #include "ui/progress_win.h"
 
+namespace mg {
+
 namespace {
 
 // COM for the folder browser, for the duration of one dialog.
@@ -50,13 +52,13 @@ public:
         return script_.get();
     }
 
-    String createTempDir() override { return ::createTempDir(); }
-    void unregisterTempDir(const String& path) override { ::unregisterTempDir(path); }
+    String createTempDir() override { return mg::createTempDir(); }
+    void unregisterTempDir(const String& path) override { mg::unregisterTempDir(path); }
     String extractTo(const FileEntry& entry, const String& directory) override {
-        return ::extractTo(entry, directory);
+        return mg::extractTo(entry, directory);
     }
-    void deletePath(const String& path) override { ::deletePath(path); }
-    bool fileExists(const String& path) override { return ::fileExists(path); }
+    void deletePath(const String& path) override { mg::deletePath(path); }
+    bool fileExists(const String& path) override { return mg::fileExists(path); }
 
     void runProcess(const String& commandLine, const String& directory, bool showConsole, bool capture,
                     bool wait) override {
@@ -66,7 +68,7 @@ public:
         String error;
         // Both are setup programs of a kind: one that asks for elevation is
         // started through the shell's prompt.
-        ::runProcess(commandLine, directory, showConsole, capture, wait, capture ? &output : nullptr,
+        mg::runProcess(commandLine, directory, showConsole, capture, wait, capture ? &output : nullptr,
                      capture ? &error : nullptr, true);
     }
 
@@ -98,3 +100,5 @@ LaunchOperations& systemLaunchOperations() {
     static LaunchOperations operations(system);
     return operations;
 }
+
+}  // namespace mg

@@ -8,6 +8,8 @@
 #include "launch/captured_output.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 const char* const kFunctions[] = {"REPLACE",       "RUNTIME_SYSTEMPROP", "RUNTIME_JAVAARGS",
@@ -441,3 +443,5 @@ String ScriptVerifyRunner::run(JvmFile& jvm, const String& command) {
     script.execute(jvm, nullptr, false);
     return script.standardOutput();
 }
+
+}  // namespace mg

@@ -14,6 +14,8 @@
 #include "base/string.h"
 #include "text/tagfile.h"
 
+namespace mg {
+
 class LaunchScript : public ReferenceExpander {
 public:
     // From a launch script tag file (COMMAND, DISPLAY_CONSOLE,
@@ -110,3 +112,5 @@ public:
 private:
     LaunchEnvironment* environment_;
 };
+
+}  // namespace mg

@@ -4,6 +4,8 @@
 
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 LaunchEnvironment* installed = nullptr;
 }
@@ -31,3 +33,5 @@ bool readTextFileLines(const String& path, StringList& lines) {
     std::fclose(file);
     return true;
 }
+
+}  // namespace mg

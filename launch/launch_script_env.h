@@ -7,6 +7,8 @@
 #include "base/string.h"
 #include "system/child_process.h"
 
+namespace mg {
+
 class LaunchEnvironment {
 public:
     virtual ~LaunchEnvironment() = default;
@@ -74,3 +76,5 @@ LaunchEnvironment& systemLaunchEnvironment();
 
 // readLines for real files, with the C runtime's text mode.
 bool readTextFileLines(const String& path, StringList& lines);
+
+}  // namespace mg

@@ -12,6 +12,8 @@
 #include "system/temp.h"
 #include "ui/messages.h"
 
+namespace mg {
+
 namespace {
 
 class SystemLaunchEnvironment : public LaunchEnvironment {
@@ -36,7 +38,7 @@ public:
         if (!SetEnvironmentVariableA(name.c_str(), value.c_str())) throwSystemError("SetEnvironmentVariable");
     }
 
-    String createTempFile() override { return ::createTempFile(); }
+    String createTempFile() override { return mg::createTempFile(); }
 
     String tempRoot() override { return getTempRoot(); }
 
@@ -54,16 +56,16 @@ public:
     String javaPath(const String& path, const char* what) override { return javaSafePath(path, what); }
     bool reachesJava(const String& text) override { return survivesSystemCodePage(text); }
 
-    String applicationArchive() override { return ::applicationArchive(); }
-    String applicationArchive(const String& fileName) override { return ::applicationArchive(fileName); }
+    String applicationArchive() override { return mg::applicationArchive(); }
+    String applicationArchive(const String& fileName) override { return mg::applicationArchive(fileName); }
 
     unsigned long runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
                              bool capture, OutputSink& sink) override {
-        return ::runProcess(commandLine, workingDirectory, showConsole, capture, true, &sink);
+        return mg::runProcess(commandLine, workingDirectory, showConsole, capture, true, &sink);
     }
 
     int runAttached(const String& commandLine, const String& workingDirectory) override {
-        return ::runAttached(commandLine, workingDirectory);
+        return mg::runAttached(commandLine, workingDirectory);
     }
 };
 
@@ -73,3 +75,5 @@ LaunchEnvironment& systemLaunchEnvironment() {
     static SystemLaunchEnvironment environment;
     return environment;
 }
+
+}  // namespace mg

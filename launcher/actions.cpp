@@ -13,6 +13,8 @@
 #include "ui/messages.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 const char* const LAUNCHER_VERSION = "1.56";
 
 namespace {
@@ -203,3 +205,5 @@ int runDriverWith(const StringList& args, DriverActions& actions) {
     Driver(actions).run(args);
     return 0;
 }
+
+}  // namespace mg

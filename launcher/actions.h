@@ -7,6 +7,8 @@
 #include "base/string.h"
 #include "text/tagfile.h"
 
+namespace mg {
+
 class DriverActions {
 public:
     virtual ~DriverActions() = default;
@@ -34,3 +36,5 @@ extern const char* const LAUNCHER_VERSION;
 // Walks the arguments and returns 0; throws LauncherException for what ends
 // the run (see runDriver).
 int runDriverWith(const StringList& args, DriverActions& actions);
+
+}  // namespace mg

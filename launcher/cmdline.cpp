@@ -1,5 +1,7 @@
 #include "launcher/cmdline.h"
 
+namespace mg {
+
 namespace {
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 }  // namespace
@@ -58,3 +60,5 @@ void splitAnsiCommandLine(const String& text, CommandLine& out) {
         }
     }
 }
+
+}  // namespace mg

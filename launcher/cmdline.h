@@ -3,6 +3,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 struct CommandLine {
     int count = 0;
     StringList args;  // args[0] is the program path as written
@@ -16,3 +18,5 @@ void splitAnsiCommandLine(const String& text, CommandLine& out);
 // The process's own command line: the system's wide splitter on the NT
 // family, the rules above on the 9x family (useAnsiApi). Windows only.
 bool splitCommandLine(CommandLine& out);
+
+}  // namespace mg

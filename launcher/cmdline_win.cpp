@@ -7,6 +7,8 @@
 #include "base/settings.h"
 #include "base/handles.h"
 
+namespace mg {
+
 namespace {
 String toAnsi(const wchar_t* wide) {
     int length = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
@@ -33,3 +35,5 @@ bool splitCommandLine(CommandLine& out) {
     out.count = count;
     return true;
 }
+
+}  // namespace mg

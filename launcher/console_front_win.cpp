@@ -4,6 +4,8 @@
 #include "base/front.h"
 #include "base/settings.h"
 
+namespace mg {
+
 namespace {
 
 // The application runs on the same console in the same process group, so it
@@ -23,3 +25,5 @@ void startConsoleFront() {
     front = Front::Console;
     ::SetConsoleCtrlHandler(onConsoleControl, TRUE);
 }
+
+}  // namespace mg

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+namespace mg {
+
 // Keeps DLLs planted beside the launcher (a download folder) or in the
 // current directory from being loaded in place of system ones. The static
 // imports are resolved before this can run; it guards what is loaded later
@@ -22,3 +24,5 @@ inline void restrictDllSearch() {
     // missing (XP SP1 and later without the 2011 update).
     if (setDirectory) setDirectory(L"");
 }
+
+}  // namespace mg

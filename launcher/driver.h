@@ -4,4 +4,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 int runDriver(const StringList& args);
+
+}  // namespace mg

@@ -4,6 +4,10 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // Sets launcherPath, originalLauncherPath and allArgs, then runs the driver.
 // Returns 0, or 1 after an error was shown (unless silent) and logged.
 int runLauncher(const StringList& args, const String& path);
+
+}  // namespace mg

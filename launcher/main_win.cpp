@@ -18,6 +18,8 @@
 #include "ui/progress.h"
 #include "ui/progress_win.h"
 
+namespace mg {
+
 bool workerPending = true;
 
 namespace {
@@ -144,6 +146,10 @@ void stopWorker() {
 }
 
 }  // namespace
+
+}  // namespace mg
+
+using namespace mg;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 #ifdef MG_CONSOLE_LAUNCHER

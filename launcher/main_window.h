@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+namespace mg {
+
 // Cleared when the worker is started, so a second creation message never
 // starts a second one.
 extern bool workerPending;
@@ -15,3 +17,5 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Splits the command line, runs the launcher, cleans up, then posts the
 // destroy message to the window given as the parameter.
 DWORD WINAPI workerMain(LPVOID window);
+
+}  // namespace mg

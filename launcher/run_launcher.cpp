@@ -8,6 +8,8 @@
 #include "base/settings.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 namespace {
 int report(const String& message) {
     showMessage(message);
@@ -39,3 +41,5 @@ int runLauncher(const StringList& args, const String& path) {
         return report(String("Internal error: ") + e.what());
     }
 }
+
+}  // namespace mg

@@ -15,9 +15,11 @@
 #include "system/temp.h"
 #include "ui/progress.h"
 
-void SystemActions::setTempRoot(const String& dir) { ::setTempRoot(dir); }
+namespace mg {
 
-void SystemActions::extractAll() { ::extractAll(); }
+void SystemActions::setTempRoot(const String& dir) { mg::setTempRoot(dir); }
+
+void SystemActions::extractAll() { mg::extractAll(); }
 
 void SystemActions::search(bool showProgress, bool showFailure) {
     searchAction(showProgress, showFailure, systemJvmOperations());
@@ -28,7 +30,7 @@ void SystemActions::searchAll(bool showProgress, bool showFailure) {
 }
 
 void SystemActions::verifyJvm(bool showProgress, bool showFailure, TagFile& jvmFile, const String& home) {
-    ::verifyJvm(showProgress, showFailure, jvmFile, home, systemJvmOperations());
+    mg::verifyJvm(showProgress, showFailure, jvmFile, home, systemJvmOperations());
 }
 
 void SystemActions::runInstaller(const String& program, const String& directory) {
@@ -38,7 +40,7 @@ void SystemActions::runInstaller(const String& program, const String& directory)
 void SystemActions::runProgram(const TagFile& program) {
     SystemOperations operations;
     Instructions instructions(program, operations);
-    ::runInstructions(instructions);
+    mg::runInstructions(instructions);
 }
 
 // A GUI program has no console of its own: write to whatever standard
@@ -61,10 +63,10 @@ void SystemContent::verifyClassGiven(const String& classPath, const String& clas
 }
 
 void SystemOperations::findJvm(bool showUi, bool showFailureMessage) {
-    ::findJvm(showUi, showFailureMessage, systemJvmOperations());
+    mg::findJvm(showUi, showFailureMessage, systemJvmOperations());
 }
 void SystemOperations::verifyJvmById(bool showUi, bool showFailureMessage, std::int32_t fileIndex) {
-    ::verifyJvmById(showUi, showFailureMessage, fileIndex, systemJvmOperations());
+    mg::verifyJvmById(showUi, showFailureMessage, fileIndex, systemJvmOperations());
 }
 void SystemOperations::initializeUi() { systemLaunchOperations().initializeUi(); }
 void SystemOperations::installJvm(std::int32_t mode) { systemLaunchOperations().installJvm(mode); }
@@ -88,3 +90,5 @@ int runDriver(const StringList& args) {
     launcherFile().setContentHandler(&content);
     return runDriverWith(args, actions);
 }
+
+}  // namespace mg

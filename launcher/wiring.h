@@ -8,6 +8,8 @@
 #include "launcher/actions.h"
 #include "payload/launcher_file.h"
 
+namespace mg {
+
 class SystemActions : public DriverActions {
 public:
     void setTempRoot(const String& dir) override;
@@ -39,3 +41,5 @@ public:
     void launchWithEmbeddedJvmFile(std::int32_t fileIndex, std::int16_t seconds) override;
     void executeEmbeddedLauncher(std::int32_t fileIndex) override;
 };
+
+}  // namespace mg

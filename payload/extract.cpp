@@ -17,6 +17,8 @@
 #include "ui/messages.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 namespace {
 
 using File = FilePtr;
@@ -172,3 +174,5 @@ String applicationArchive(const String& name) {
 }
 
 void forgetApplicationArchive() { applicationArchivePath.clear(); }
+
+}  // namespace mg

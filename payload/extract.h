@@ -4,6 +4,8 @@
 #include "payload/file_entry.h"
 #include "base/string.h"
 
+namespace mg {
+
 // Copies entry's bytes to directory\name (an empty directory means the
 // current one) and returns that path. Checks free space first; each block is
 // flushed and advances the progress bar; a cancel request stops the copy with
@@ -21,3 +23,5 @@ String applicationArchive();
 String applicationArchive(const String& name);
 // Forgets the application archive's path, as at start-up; for tests.
 void forgetApplicationArchive();
+
+}  // namespace mg

@@ -7,6 +7,8 @@
 #include "base/string.h"
 #include "text/tagfile.h"
 
+namespace mg {
+
 enum FileType : std::uint8_t {
     FT_INSTRUCTIONS = 0,
     FT_JVM_FILE = 1,
@@ -26,3 +28,5 @@ struct FileEntry {
     std::int32_t offset = 0;
     String name;
 };
+
+}  // namespace mg

@@ -2,6 +2,8 @@
 
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 const char* const TYPE_NAMES[] = {
@@ -186,3 +188,5 @@ int fileTypeFromName(const String& name) {
     if (name.size() == 1 && name[0] >= '0' && name[0] <= '7') return name[0] - '0';
     return -1;
 }
+
+}  // namespace mg

@@ -13,6 +13,8 @@
 #include "payload/file_entry.h"
 #include "base/string.h"
 
+namespace mg {
+
 constexpr std::uint32_t LAUNCHER_MAGIC = 0xCA82CA82u;
 constexpr int TRAILER_SIZE = 8;
 constexpr int HIGHEST_FILE_TYPE = FT_EMBEDDED_LAUNCHER;
@@ -66,3 +68,5 @@ std::string encodeTrailer(std::uint32_t indexOffset);
 // outside 0..7. typeFromName accepts a name or a decimal 0..7, -1 otherwise.
 String fileTypeName(int type);
 int fileTypeFromName(const String& name);
+
+}  // namespace mg

@@ -5,6 +5,8 @@
 #include "base/settings.h"
 #include "payload/index_format.h"
 
+namespace mg {
+
 namespace {
 
 
@@ -138,3 +140,5 @@ void LauncherFile::reset() {
     jvmFilesGiven_ = false;
     indexLoaded_ = false;
 }
+
+}  // namespace mg

@@ -11,6 +11,8 @@
 #include "base/string.h"
 #include "text/tagfile.h"
 
+namespace mg {
+
 // What the layers above build from the loaded tag files (the instructions
 // program, JVM files, the launch script) lives above this one; launcher/
 // implements this interface to build them. Each call may throw
@@ -78,3 +80,5 @@ private:
 
 // The process-wide launcher file.
 LauncherFile& launcherFile();
+
+}  // namespace mg

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the launcher's icon (resource 104) and writes it as a Windows .ico.
 
-No libraries needed: each image is a 32-bit BMP with its AND mask, which every
-Windows version since 95 reads. The picture: a steaming coffee-brown cup on a
+No libraries needed: each image is a 16-colour BMP with its AND mask, which
+every Windows version since 95 reads. The picture: a steaming coffee-brown cup on a
 blue disc, the launcher's "getting Java ready" mark.
 
 Usage: make_icon.py OUTPUT.ico
@@ -43,22 +43,31 @@ def pixel(x, y, size):
 
 
 def image(size):
+    # The drawing has a handful of flat colours and only fully opaque or
+    # fully transparent pixels, so a 16-colour image with its AND mask holds
+    # it exactly, at an eighth of the bytes of a 32-bit one.
+    pixels = [[pixel(x, y, size) for x in range(size)] for y in range(size - 1, -1, -1)]  # bottom-up
+    palette = sorted({p[:3] for row in pixels for p in row if p[3]})
+    assert len(palette) <= 16 and all(p[3] in (0, 255) for row in pixels for p in row)
+    index = {c: i for i, c in enumerate(palette)}
+    stride = ((size * 4 + 31) // 32) * 4
+    mask_stride = ((size + 31) // 32) * 4
     rows = []
     mask_rows = []
-    mask_stride = ((size + 31) // 32) * 4
-    for y in range(size - 1, -1, -1):  # bottom-up
-        row = b""
-        bits = 0
+    for row_pixels in pixels:
+        row = bytearray(stride)
         mask = bytearray(mask_stride)
-        for x in range(size):
-            r, g, b, a = pixel(x, y, size)
-            row += struct.pack("BBBB", b, g, r, a)
+        for x, (r, g, b, a) in enumerate(row_pixels):
             if a == 0:
                 mask[x // 8] |= 0x80 >> (x % 8)
-        rows.append(row)
+            else:
+                row[x // 2] |= index[(r, g, b)] << (0 if x % 2 else 4)
+        rows.append(bytes(row))
         mask_rows.append(bytes(mask))
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    return header + b"".join(rows) + b"".join(mask_rows)
+    colors = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in palette)
+    colors += bytes(4 * (16 - len(palette)))
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
+    return header + colors + b"".join(rows) + b"".join(mask_rows)
 
 
 def main():
@@ -70,7 +79,7 @@ def main():
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)
     for s, data in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", s, s, 0, 0, 1, 32, len(data), offset)
+        out += struct.pack("<BBBBHHII", s, s, 16, 0, 1, 4, len(data), offset)
         offset += len(data)
     out += b"".join(images)
     with open(sys.argv[1], "wb") as f:

@@ -13,6 +13,8 @@
 #include "ui/progress.h"
 #include "ui/progress_win.h"
 
+namespace mg {
+
 namespace {
 
 // A console-less child gets neither a window nor the launcher's console.
@@ -361,3 +363,5 @@ int runAttached(const String& commandLine, const String& workingDirectory) {
         throw LauncherException(loadStringText(IDS_CHILD_FAILED));
     return static_cast<int>(exitCode);
 }
+
+}  // namespace mg

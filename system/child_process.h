@@ -8,6 +8,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // Raised when a captured child was stopped by the ChildWaitLimit in force.
 class ChildStopped : public LauncherException {
 public:
@@ -119,3 +121,5 @@ unsigned long runProcess(const String& commandLine, const String& workingDirecto
 // process group so that Ctrl+C reaches it), waited for without limit. Returns
 // its exit code. Throws like runProcess.
 int runAttached(const String& commandLine, const String& workingDirectory);
+
+}  // namespace mg

@@ -13,6 +13,8 @@
 #include "ui/messages.h"
 #include "system/wininit.h"
 
+namespace mg {
+
 bool deleteEntry(const String& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     bool directory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -178,3 +180,5 @@ void removeSelf() {
     else
         removeThroughBatchFile(executable, directory);
 }
+
+}  // namespace mg

@@ -5,6 +5,8 @@
 #include "system/walker.h"
 #include "base/string.h"
 
+namespace mg {
+
 // Removes a file or a whole directory tree; nothing when path does not exist.
 // Failures are logged as warnings ("Could not delete ..."); only a directory
 // listing that fails midway throws.
@@ -38,3 +40,5 @@ void removeSelf();
 // next start instead (MoveFileEx), which needs the right to do so. Off
 // unless the end-of-session handling sets it.
 void setShutdownInProgress(bool inProgress);
+
+}  // namespace mg

@@ -2,6 +2,8 @@
 
 #include "text/text.h"
 
+namespace mg {
+
 String executableDirectory(const String& executable) {
     std::size_t slash = executable.rfind('\\');
     return slash == String::npos ? String() : executable.substr(0, slash);
@@ -72,3 +74,5 @@ bool holdsFailedPath(const String& directory, const String& failedPath) {
     if (failedPath.size() == n || n == 0) return true;
     return directory[n - 1] == '\\' || failedPath[n] == '\\';
 }
+
+}  // namespace mg

@@ -4,6 +4,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // E up to, not including, its last backslash; empty when it has none.
 String executableDirectory(const String& executable);
 
@@ -20,3 +22,5 @@ String batchFileText(const String& executable, const String& directory, const St
 // Whether failedPath is directory itself or lies below it (letter case
 // ignored), so that directory cannot be empty.
 bool holdsFailedPath(const String& directory, const String& failedPath);
+
+}  // namespace mg

@@ -7,6 +7,8 @@
 #include "base/log.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 std::wstring toWide(const String& text) {
@@ -129,3 +131,5 @@ String javaSafeTempRoot() {
              LOG_WARNING);
     return path;
 }
+
+}  // namespace mg

@@ -7,6 +7,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // The system's ANSI code page (not the process's, which may be UTF-8).
 unsigned systemAnsiCodePage();
 
@@ -23,3 +25,5 @@ String javaSafePath(const String& path, const char* what);
 // can open: the long name, else the short name, else the Windows folder's
 // Temp (logged as a warning).
 String javaSafeTempRoot();
+
+}  // namespace mg

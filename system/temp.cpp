@@ -11,6 +11,8 @@
 #include "system/temp_register.h"
 #include "ui/messages.h"
 
+namespace mg {
+
 namespace {
 
 // The root is read by the end-of-session clean-up on the main thread too
@@ -118,3 +120,5 @@ void cleanupPass() {
     removeAll(tempFiles, "Launcher: Deleting file: ");
     if (originalGiven) removeSelf();
 }
+
+}  // namespace mg

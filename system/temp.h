@@ -7,6 +7,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // The directory under which temporary items are made; filled from the
 // system's temporary path (ending with a backslash) on first use.
 String getTempRoot();
@@ -39,3 +41,5 @@ bool fileExists(const String& path);
 // schedules the launcher's own removal. Safe to call more than once and from
 // both threads.
 void cleanupPass();
+
+}  // namespace mg

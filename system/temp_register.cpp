@@ -6,6 +6,8 @@
 #include <cstring>
 #include <iterator>
 
+namespace mg {
+
 void TempRegister::add(const String& path) {
     mg::LockGuard guard(lock_);
     paths_.push_back(path);
@@ -119,3 +121,5 @@ void checkEntryName(const String& name) {
         throw LauncherException(refusal + "its name holds a control character or one of < > \" | ? *.");
     }
 }
+
+}  // namespace mg

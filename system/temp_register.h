@@ -7,6 +7,8 @@
 #include "base/lock.h"
 #include "base/string.h"
 
+namespace mg {
+
 // An ordered list of paths shared by the worker (which registers items) and
 // the main thread (which may run the clean-up pass at end of session), so
 // every access is made under one lock.
@@ -56,3 +58,5 @@ EntryNameFault entryNameFault(const String& name);
 // Refuses an entry name that would place the extracted file outside the
 // target directory, or that no file can have: see entryNameFault.
 void checkEntryName(const String& name);
+
+}  // namespace mg

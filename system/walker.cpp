@@ -10,6 +10,8 @@
 #include "ui/messages.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 bool DirectoryWalker::skipDirectory(const String&) { return false; }
 
 void DirectoryWalker::onDirectoryLink(const String&) {}
@@ -65,3 +67,5 @@ bool DirectoryWalker::walk(const String& start) {
     }
     return result;
 }
+
+}  // namespace mg

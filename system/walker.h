@@ -5,6 +5,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 class DirectoryWalker {
 public:
     explicit DirectoryWalker(bool cancellable) : cancellable_(cancellable) {}
@@ -41,3 +43,5 @@ protected:
 private:
     const bool cancellable_;
 };
+
+}  // namespace mg

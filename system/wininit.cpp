@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace mg {
+
 std::size_t insertWininitText(char* buffer, std::size_t oldLength, const StringList& lines) {
     static const char section[] = "[Rename]";
     const std::size_t sectionLength = sizeof section - 1;
@@ -43,3 +45,5 @@ std::size_t insertWininitText(char* buffer, std::size_t oldLength, const StringL
     }
     return length + inserted;
 }
+
+}  // namespace mg

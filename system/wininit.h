@@ -8,6 +8,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // Room insertWininitText may need beyond the old text and the entry lines.
 constexpr std::size_t WININIT_SPARE = 10;
 
@@ -38,3 +40,5 @@ private:
     String windowsDirectory_;
     StringList lines_;
 };
+
+}  // namespace mg

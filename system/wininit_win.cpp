@@ -6,6 +6,8 @@
 
 #include "base/handles.h"
 
+namespace mg {
+
 void WininitWriter::addDeleteEntry(const String& path) {
     char shortPath[MAX_PATH];
     DWORD n = GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath);
@@ -72,3 +74,5 @@ unsigned long WininitWriter::commit() {
     lines_.clear();
     return 0;
 }
+
+}  // namespace mg

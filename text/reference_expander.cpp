@@ -5,6 +5,8 @@
 #include "base/log.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 // Tokens are a start byte, the text's number and an end byte: control
@@ -125,3 +127,5 @@ String ReferenceExpander::expandAll(const String& input, char delimiter) {
     }
     return text;
 }
+
+}  // namespace mg

@@ -7,6 +7,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 class ReferenceExpander {
 public:
     virtual ~ReferenceExpander() = default;
@@ -58,3 +60,5 @@ private:
 // Logs "Launch command:" and the text being expanded, then throws
 // LauncherException "Launch script error: " + message.
 [[noreturn]] void raiseScriptError(const String& message, const String& text);
+
+}  // namespace mg

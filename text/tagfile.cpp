@@ -8,6 +8,8 @@
 #include "base/log.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 
@@ -227,3 +229,5 @@ void TagFile::write(const String& fileName) const {
         if (multi) std::fputs("/:\n", f.get());
     }
 }
+
+}  // namespace mg

@@ -8,6 +8,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 struct Tag {
     String name;
     StringList values;  // never empty while held by a TagFile
@@ -49,3 +51,5 @@ private:
     String fileName_;
     std::int32_t lineCount_ = 0;
 };
+
+}  // namespace mg

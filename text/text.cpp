@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+namespace mg {
+
 const char* const WHITESPACE = " \t\n\r";
 
 bool isSpaceChar(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -181,3 +183,5 @@ bool scanShort(const String& text, std::int16_t& value) {
     value = static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFFu));
     return true;
 }
+
+}  // namespace mg

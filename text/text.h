@@ -8,6 +8,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // The set trim and unquoted arguments use: space, tab, line feed, carriage return.
 extern const char* const WHITESPACE;
 // No position; prints as -1 as a signed decimal.
@@ -60,3 +62,5 @@ bool scanShort(const String& text, std::int16_t& value);
 // Lower case for ASCII letters only: file and registry names compare without
 // regard to case, and the ANSI code page's other letters are left as they are.
 inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace mg

@@ -8,6 +8,8 @@
 #include "text/text.h"
 #include "tools/pack.h"
 
+namespace mg {
+
 namespace {
 
 const char* const HELP =
@@ -77,6 +79,10 @@ int list(const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+}  // namespace mg
+
+using namespace mg;
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -11,6 +11,8 @@
 #include "system/temp_register.h"
 #include "tools/pe_image.h"
 
+namespace mg {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -262,3 +264,5 @@ std::vector<std::unique_ptr<FileEntry>> readLauncherIndex(const String& path, bo
     }
     return entries;
 }
+
+}  // namespace mg

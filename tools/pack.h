@@ -12,6 +12,8 @@
 #include "base/string.h"
 #include "tools/pe_resources.h"
 
+namespace mg {
+
 struct PackFile {
     int type = -1;
     String path;
@@ -58,3 +60,5 @@ std::vector<std::unique_ptr<FileEntry>> readLauncherIndex(const String& path, bo
 
 // The largest launcher file: offsets are signed 32-bit positions.
 constexpr std::int64_t MAX_LAUNCHER_SIZE = 0x7FFFFFFFLL;
+
+}  // namespace mg

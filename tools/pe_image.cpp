@@ -5,6 +5,8 @@
 
 #include "tools/pack.h"
 
+namespace mg {
+
 namespace {
 
 [[noreturn]] void notPe(const std::string& why) { throw PackError{"the stub is not a launcher executable (" + why + ")"}; }
@@ -149,3 +151,5 @@ void stripSignature(std::string& bytes, const CertificateTable& table) {
     putLE32(bytes, entry + 4, 0);
     refreshChecksum(bytes);
 }
+
+}  // namespace mg

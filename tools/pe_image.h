@@ -9,6 +9,8 @@
 
 #include "payload/index_format.h"
 
+namespace mg {
+
 struct PeSection {
     std::string name;
     std::uint32_t virtualSize = 0, virtualAddress = 0, rawSize = 0, rawPointer = 0, characteristics = 0;
@@ -61,3 +63,5 @@ void refreshChecksum(std::string& bytes);
 // (and the zero padding before it) is cut off and the security directory
 // cleared.
 void stripSignature(std::string& bytes, const CertificateTable& table);
+
+}  // namespace mg

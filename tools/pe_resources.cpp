@@ -9,6 +9,8 @@
 #include "tools/pack.h"
 #include "tools/pe_image.h"
 
+namespace mg {
+
 namespace {
 
 constexpr int RESOURCE_DIRECTORY = 2;
@@ -559,3 +561,5 @@ void applyBranding(std::string& image, const Branding& branding) {
     }
     writeResources(image, resources);
 }
+
+}  // namespace mg

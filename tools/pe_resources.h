@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace mg {
+
 // A resource type or name: a number, or (when text is not empty) a name.
 struct ResourceKey {
     std::uint16_t id = 0;
@@ -57,3 +59,5 @@ std::string encodeVersionInfo(const std::vector<std::pair<std::string, std::stri
 
 // Applies the branding to a stub image in memory.
 void applyBranding(std::string& image, const Branding& branding);
+
+}  // namespace mg

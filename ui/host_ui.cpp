@@ -11,6 +11,8 @@
 #include "ui/progress.h"
 #include "ui/progress_state.h"
 
+namespace mg {
+
 namespace {
 
 // The table is UTF-8; LoadStringA gives ANSI (code page 1252) bytes, so
@@ -175,3 +177,5 @@ void setCaption(const String& text) {
 bool isCancelRequested() { return cancelRequested; }
 
 bool isWindowShown() { return hostui::state().visible; }
+
+}  // namespace mg

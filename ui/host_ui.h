@@ -6,6 +6,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 namespace hostui {
 
 struct State {
@@ -24,3 +26,5 @@ State& state();
 void reset();
 
 }  // namespace hostui
+
+}  // namespace mg

@@ -8,6 +8,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 // The module whose string table is read; set by WinMain before any window
 // exists. Null means the executable itself.
 extern HINSTANCE instanceHandle;
@@ -36,3 +38,5 @@ private:
     HMODULE module_;
     std::size_t capacity_;
 };
+
+}  // namespace mg

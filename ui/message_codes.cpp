@@ -1,5 +1,7 @@
 #include "ui/messages.h"
 
+namespace mg {
+
 namespace {
 // Message code -> string id; the codes are stable, the ids follow the table.
 const int kMessageStringIds[] = {8, 9, 10, 11, 12, 13, 14, 15, 16, 19, 21, 22, 23, 24, 29, 33, 34, 35};
@@ -20,3 +22,5 @@ String messageText(int code) {
 String formatStringText(int id, const StringList& inserts) {
     return formatText(loadStringText(id), inserts);
 }
+
+}  // namespace mg

@@ -6,6 +6,8 @@
 #include "base/string.h"
 #include "base/system_error.h"
 
+namespace mg {
+
 // Message codes name the error messages of the string table.
 enum MessageCode {
     MSG_INPUT_FILE_LOAD = 0,        // "Could not load the input file."
@@ -54,3 +56,5 @@ String loadStringText(int id);
 // Throws LauncherException "Out of memory." when the formatter fails.
 String formatText(const String& format, const StringList& inserts);
 String formatStringText(int id, const StringList& inserts);
+
+}  // namespace mg

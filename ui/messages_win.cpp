@@ -5,6 +5,8 @@
 #include "ui/message_buffer.h"
 #include "ui/messages.h"
 
+namespace mg {
+
 HINSTANCE instanceHandle = nullptr;
 
 HMODULE stringModule() { return instanceHandle ? instanceHandle : ::GetModuleHandleA(nullptr); }
@@ -85,3 +87,5 @@ String formatText(const String& format, const StringList& inserts) {
     buffer.formatText(format.c_str(), inserts);
     return buffer.str();
 }
+
+}  // namespace mg

@@ -14,6 +14,8 @@
 #include "ui/progress_state.h"
 #include "ui/progress_win.h"
 
+namespace mg {
+
 HWND progressDialog = nullptr;
 
 namespace {
@@ -254,3 +256,5 @@ void setCaption(const String& text) {
 bool isCancelRequested() { return cancelRequested; }
 
 bool isWindowShown() { return progressDialog != nullptr && ::IsWindowVisible(progressDialog); }
+
+}  // namespace mg

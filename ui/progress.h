@@ -5,6 +5,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 enum StatusKind {
     STATUS_INITIALIZING = 0,  // "Initializing %1!s!..."
     STATUS_SEARCHING = 1,     // "Searching for Java(tm) Virtual Machine..."
@@ -69,3 +71,5 @@ struct Rect {
     int bottom;
 };
 WindowPosition centerPosition(const Rect& window, const Rect* owner, int screenWidth, int screenHeight);
+
+}  // namespace mg

@@ -2,6 +2,8 @@
 #include "ui/progress.h"
 #include "ui/progress_state.h"
 
+namespace mg {
+
 int statusStringId = -1;
 int detailStringId = -1;
 int detailKind = 0;
@@ -65,3 +67,5 @@ WindowPosition centerPosition(const Rect& window, const Rect* owner, int screenW
     if (y >= screenHeight - h - 10) y = screenHeight - h - 10;
     return {x, y};
 }
+
+}  // namespace mg

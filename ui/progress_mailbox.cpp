@@ -1,5 +1,7 @@
 #include "ui/progress_mailbox.h"
 
+namespace mg {
+
 namespace {
 
 int wrapped(long long position) {
@@ -58,3 +60,5 @@ void ProgressMailbox::reset() {
     positionChanged_.store(false);
     posted_.store(false);
 }
+
+}  // namespace mg

@@ -10,6 +10,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 class ProgressMailbox {
 public:
     ProgressMailbox() = default;
@@ -52,3 +54,5 @@ private:
     std::atomic<bool> positionChanged_{false};
     std::atomic<bool> posted_{false};
 };
+
+}  // namespace mg

@@ -3,6 +3,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 extern int statusStringId;  // -1: none
 extern int detailStringId;  // -1: none
 extern int detailKind;      // 0: none
@@ -18,3 +20,5 @@ String statusPart(const String& caption);
 String detailPart();
 // "<status part> <detail part>": the space is always there.
 String joinStatusLine(const String& status, const String& detail);
+
+}  // namespace mg

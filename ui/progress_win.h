@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace mg {
+
 enum {
     IDD_PROGRESS = 101,
     IDI_LAUNCHER = 104,
@@ -20,3 +22,5 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 // Centres the window on its owner (or the screen), size unchanged, no repaint.
 void centerWindow(HWND window);
+
+}  // namespace mg

@@ -6,6 +6,8 @@
 #include "base/log.h"
 #include "base/settings.h"
 
+namespace mg {
+
 namespace {
 
 // Raw bytes, so the line ends the text mode wrote are visible.
@@ -115,3 +117,5 @@ TEST_F(LogTest, TraceAppendsWithoutPrefixOrSeparator) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -11,6 +11,8 @@
 #include "system/child_process.h"
 #include "base/settings.h"
 
+namespace mg {
+
 namespace {
 
 const char* const JAVA = "J:\\jdk17\\bin\\java.exe";
@@ -118,3 +120,5 @@ TEST(Bridge, PassesTheExitCodeBack) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace mg {
+
 namespace {
 
 // Stands in for Wine's drive mapping: C: is /c, D: cannot be mapped.
@@ -104,3 +106,5 @@ TEST(BridgeTranslate, Variables) {
 }
 
 }  // namespace
+
+}  // namespace mg

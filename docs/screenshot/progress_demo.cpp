@@ -12,6 +12,8 @@
 #include "ui/progress.h"
 #include "ui/progress_win.h"
 
+using namespace mg;
+
 namespace {
 const char* readyFile = nullptr;
 int ticks = 0;

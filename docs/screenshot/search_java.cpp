@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+using namespace mg;
+
 namespace {
 
 bool exists(const char* path) { return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }

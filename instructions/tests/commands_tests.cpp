@@ -5,6 +5,8 @@
 #include "tests/support/recording_operations.h"
 #include "test_support.h"
 
+namespace mg {
+
 namespace {
 
 const char* const FIND_FIRST =
@@ -224,3 +226,5 @@ TEST_F(CommandsTest, Jmp0BranchesOnTheFindResult) {
 }
 
 }  // namespace
+
+}  // namespace mg

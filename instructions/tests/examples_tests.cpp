@@ -7,6 +7,8 @@
 #include "tests/support/recording_operations.h"
 #include "test_support.h"
 
+namespace mg {
+
 namespace {
 
 struct Scenario {
@@ -57,3 +59,5 @@ TEST(ExamplesTest, ProgramsCallTheOperationsTheyDescribe) {
 }
 
 }  // namespace
+
+}  // namespace mg

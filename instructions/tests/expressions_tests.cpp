@@ -3,6 +3,8 @@
 #include "instructions/expressions.h"
 #include "test_support.h"
 
+namespace mg {
+
 namespace {
 
 const TestRaiser raiser;
@@ -196,3 +198,5 @@ TEST_F(ExpressionsTest, ReadStringArgument) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -8,6 +8,8 @@
 #include "tests/support/recording_operations.h"
 #include "test_support.h"
 
+namespace mg {
+
 namespace {
 
 class InterpreterTest : public ::testing::Test {
@@ -127,9 +129,9 @@ public:
 TEST_F(InterpreterTest, DefaultCancelQueryReadsTheProcessFlag) {
     TagFile program = makeProgram({":L", "GOTO L"});
     DefaultCancelOperations ops;
-    ::cancelRequested = true;
+    mg::cancelRequested = true;
     Ending e = runProgram(program, ops);
-    ::cancelRequested = false;
+    mg::cancelRequested = false;
     EXPECT_EQ(e.outcome, Outcome::Ok);
 }
 
@@ -190,3 +192,5 @@ TEST_F(InterpreterTest, LineNumberIsThePositionAmongStatements) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -11,6 +11,8 @@
 #include "text/tagfile.h"
 #include "text/text.h"
 
+namespace mg {
+
 // How a run or an evaluation ended.
 enum class Outcome { Ok, Raised, Launcher };
 
@@ -55,3 +57,5 @@ inline Ending runProgram(const TagFile& program, Operations& operations) {
     Instructions instructions(program, operations);
     return capture([&] { instructions.run(); });
 }
+
+}  // namespace mg

@@ -3,6 +3,8 @@
 #include "instructions/variables.h"
 #include "test_support.h"
 
+namespace mg {
+
 namespace {
 
 class VariablesTest : public ::testing::Test {
@@ -110,3 +112,5 @@ TEST_F(VariablesTest, AssignAndReadBackAsText) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -7,6 +7,12 @@
 
 #include "jvm/jvm_file.h"
 
+#ifdef _WIN32
+#include "system/temp.h"
+#endif
+
+namespace mg {
+
 namespace {
 
 TEST(JvmFileReferences, ValuesAndTheHomeRule) {
@@ -262,8 +268,6 @@ TEST(DocumentedJvmFiles, ClassPathVariable) {
 }  // namespace
 
 #ifdef _WIN32
-#include "system/temp.h"
-
 namespace {
 
 TEST(JvmMatchCopies, SystemCopyIsARegisteredTemporaryFile) {
@@ -284,3 +288,5 @@ TEST(JvmMatchCopies, SystemCopyIsARegisteredTemporaryFile) {
 
 }  // namespace
 #endif
+
+}  // namespace mg

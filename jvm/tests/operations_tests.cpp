@@ -13,6 +13,8 @@
 #include "tests/support/fake_search_system.h"
 #include "base/settings.h"
 
+namespace mg {
+
 namespace {
 
 class FakeTempFiles : public TempFileMaker {
@@ -225,3 +227,5 @@ TEST_F(OperationsTest, VerifySetsN1AndS1) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -10,6 +10,8 @@
 #include "tests/support/fake_search_system.h"
 #include "base/settings.h"
 
+namespace mg {
+
 namespace {
 
 TEST(SearchWalkerFilter, ExeNames) {
@@ -313,3 +315,5 @@ TEST_F(SearchTest, VariablesAndPathOnlyWhenTheFileAsks) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace mg {
+
 
 namespace {
 
@@ -81,3 +83,5 @@ TEST(VerifyCache, OneEntryPerExecutableAndRequirementsAndABoundedCount) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -16,6 +16,8 @@
 #include "ui/progress.h"
 #include "ui/progress_win.h"
 
+namespace mg {
+
 namespace {
 
 const char* const VERIFY_JAR = "\"J:\\jars\\verify.jar\"";
@@ -168,3 +170,5 @@ TEST_F(VerifyJvmTest, AClassThatIsNotThereDoesNotMatch) {
 }
 
 }  // namespace
+
+}  // namespace mg

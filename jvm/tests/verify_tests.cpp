@@ -17,6 +17,8 @@
 #include "ui/host_ui.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 namespace {
 
 std::vector<RequiredProperty> properties(std::initializer_list<const char*> values) {
@@ -422,3 +424,5 @@ TEST_F(VerifyCacheTest, APassIsRememberedUntilTheExecutableOrTheRequirementsChan
 }
 
 }  // namespace
+
+}  // namespace mg

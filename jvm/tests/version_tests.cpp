@@ -8,6 +8,8 @@
 
 #include "jvm/jvm_file.h"
 
+namespace mg {
+
 namespace {
 
 int sign(int n) { return (n > 0) - (n < 0); }
@@ -125,3 +127,5 @@ TEST(VersionRange, ParseAndCompare) {
 }
 
 }  // namespace
+
+}  // namespace mg

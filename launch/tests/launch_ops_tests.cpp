@@ -14,6 +14,8 @@
 #include "tests/support/fake_launch_environment.h"
 #include "ui/host_ui.h"
 
+namespace mg {
+
 namespace {
 
 const char* const kLogFile = "launch_ops_test.log";
@@ -476,3 +478,5 @@ TEST_F(LaunchOpsTest, ApplicationThatFailsWhileTheWindowIsUpIsReported) {
     silent = false;
     std::remove(path);
 }
+
+}  // namespace mg

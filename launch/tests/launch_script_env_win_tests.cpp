@@ -8,6 +8,8 @@
 #include "base/settings.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 // The helper child as a Windows path (its build path lies on Wine's Z: drive).
@@ -89,3 +91,5 @@ void executeChildren() {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -9,6 +9,8 @@
 #include "base/settings.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 const char* const kLogFile = "launch_script_test.log";
@@ -785,3 +787,5 @@ TEST_F(LaunchScriptTest, LargeOutputIsLoggedWholeAndKeptBounded) {
     ASSERT_EQ(env.tempFiles.size(), 1u);
     EXPECT_EQ(std::fopen(env.tempFiles[0].c_str(), "rb"), nullptr) << "the spool file is left";
 }
+
+}  // namespace mg

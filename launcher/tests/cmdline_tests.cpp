@@ -2,6 +2,8 @@
 
 #include "launcher/cmdline.h"
 
+namespace mg {
+
 namespace {
 
 struct SplitCase {
@@ -80,3 +82,5 @@ TEST(AnsiCommandLine, HugeLineSplitsCompletely) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -12,6 +12,8 @@
 #include "payload/launcher_file.h"
 #include "ui/host_ui.h"
 
+namespace mg {
+
 namespace {
 
 void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
@@ -288,3 +290,5 @@ TEST_F(DriverTest, SearchExampleRunsTheSearch) {
 
 }  // namespace
 #endif
+
+}  // namespace mg

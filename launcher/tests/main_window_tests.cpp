@@ -9,6 +9,8 @@
 #include "system/temp.h"
 #include "ui/progress_win.h"
 
+namespace mg {
+
 // The driver as the worker sees it: counts the runs.
 static volatile LONG driverRuns = 0;
 int runDriver(const StringList&) {
@@ -100,3 +102,5 @@ TEST_F(MainWindow, EndOfSessionCleansUpOnlyWhenTheSessionEnds) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -10,6 +10,8 @@
 #include "base/settings.h"
 #include "ui/host_ui.h"
 
+namespace mg {
+
 // The driver as each test scripts it.
 static std::function<void(const StringList&)> scriptedDriver;
 int runDriver(const StringList& args) {
@@ -105,3 +107,5 @@ TEST_F(RunLauncherTest, SilentRunStillLogsTheError) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -16,6 +16,8 @@
 #include "tests/helpers/temp_testfs.h"
 #include "text/tagfile.h"
 
+namespace mg {
+
 namespace {
 
 const char kSpaceAdvice[] =
@@ -279,3 +281,5 @@ TEST_F(ExtractTest, ASmallDriveFailsBeforeAnythingIsWritten) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -3,6 +3,8 @@
 #include "payload/index_format.h"
 #include "tests/support/launcher_image.h"
 
+namespace mg {
+
 namespace {
 
 const char* const SCRATCH = "payload_index_test.tmp";
@@ -173,3 +175,5 @@ TEST(FileIndexFormat, TypeNames) {
 }
 
 }  // namespace
+
+}  // namespace mg

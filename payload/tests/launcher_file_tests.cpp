@@ -4,6 +4,8 @@
 #include "payload/launcher_file.h"
 #include "tests/support/launcher_image.h"
 
+namespace mg {
+
 namespace {
 
 const char* const IMAGE = "payload_launcher_test.tmp";
@@ -200,3 +202,5 @@ TEST_F(LauncherFileTest, InputFileReferenceFailures) {
 }
 
 }  // namespace
+
+}  // namespace mg

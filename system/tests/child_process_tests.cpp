@@ -11,6 +11,8 @@
 #include "base/settings.h"
 #include "ui/messages.h"
 
+namespace mg {
+
 namespace {
 
 // The helper's host path as Wine sees it through drive Z:.
@@ -257,3 +259,5 @@ TEST(ChildProcessMessages, ChildFailureText) {
 }
 
 }  // namespace
+
+}  // namespace mg

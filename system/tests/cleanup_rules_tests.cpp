@@ -5,6 +5,8 @@
 #include "system/cleanup_rules.h"
 #include "system/wininit.h"
 
+namespace mg {
+
 namespace {
 
 TEST(BatchFile, LinesFollowTracingAndDirectory) {
@@ -137,3 +139,5 @@ TEST(Wininit, EntriesGoAtTheStartOfTheRenameSection) {
 }
 
 }  // namespace
+
+}  // namespace mg

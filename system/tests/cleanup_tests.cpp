@@ -7,6 +7,8 @@
 #include "system/cleanup.h"
 #include "system/wininit.h"
 
+namespace mg {
+
 namespace {
 
 // The helper program, built beside this test; its path is a host path.
@@ -221,3 +223,5 @@ TEST_F(CleanupTest, ShutdownSchedulesRemovalAtTheNextStart) {
     EXPECT_NE(dirAt, std::string::npos) << "the directory follows the file";
     EXPECT_TRUE(testfs::exists(exe));  // nothing is removed before the restart
 }
+
+}  // namespace mg

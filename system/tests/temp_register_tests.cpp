@@ -5,6 +5,8 @@
 
 #include "system/temp_register.h"
 
+namespace mg {
+
 namespace {
 
 TEST(TempRegister, ItemsComeBackNewestFirst) {
@@ -167,3 +169,5 @@ TEST(CheckEntryName, RefusesNamesThatLeaveTheDirectory) {
 }
 
 }  // namespace
+
+}  // namespace mg

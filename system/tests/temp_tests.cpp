@@ -6,6 +6,8 @@
 #include "system/temp.h"
 #include "tests/helpers/temp_testfs.h"
 
+namespace mg {
+
 namespace {
 
 String fileName(const String& path) { return path.substr(path.find_last_of('\\') + 1); }
@@ -174,3 +176,5 @@ TEST_F(TempTest, SpaceTestUsesTheDriveOfTheDirectory) {
 }
 
 }  // namespace
+
+}  // namespace mg

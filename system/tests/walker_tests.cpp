@@ -8,6 +8,8 @@
 #include "base/settings.h"
 #include "tests/helpers/temp_testfs.h"
 
+namespace mg {
+
 namespace {
 
 class RecordingWalker : public DirectoryWalker {
@@ -162,3 +164,5 @@ TEST(WalkerProgress, OneStepPerHundredFilesCountedPerWalk) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -11,6 +11,8 @@
 #include "launcher/driver.h"
 #include "base/settings.h"
 
+namespace mg {
+
 int runDriver(const StringList& args) {
     if (const char* out = std::getenv("MG_PROBE_OUT")) {
         if (std::FILE* f = std::fopen(out, "w")) {
@@ -22,3 +24,5 @@ int runDriver(const StringList& args) {
     if (!args.empty() && args[0] == "--throw") throw LauncherException(args.size() > 1 ? args[1] : String("thrown"));
     return 0;
 }
+
+}  // namespace mg

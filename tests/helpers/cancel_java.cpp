@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace mg;
+
 int main() {
     const DWORD launcher = launcher_dialog::parentProcessId();
     HWND dialog = launcher_dialog::findDialog(launcher, false);

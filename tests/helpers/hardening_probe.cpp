@@ -9,6 +9,8 @@
 
 #include "launcher/dll_search_win.h"
 
+using namespace mg;
+
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
     if (std::strcmp(argv[1], "restricted") == 0) restrictDllSearch();

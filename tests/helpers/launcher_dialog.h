@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+namespace mg {
+
 namespace launcher_dialog {
 
 inline DWORD parentProcessId() {
@@ -58,3 +60,5 @@ inline HWND findDialog(DWORD processId, bool visibleOnly) {
 }
 
 }  // namespace launcher_dialog
+
+}  // namespace mg

@@ -9,6 +9,8 @@
 
 #include "base/string.h"
 
+namespace mg {
+
 namespace testfs {
 
 inline bool exists(const String& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -69,3 +71,5 @@ inline void removeTree(const String& path) {
 }
 
 }  // namespace testfs
+
+}  // namespace mg

@@ -5,6 +5,8 @@
 
 #include "text/text.h"
 
+namespace mg {
+
 bool FakeLaunchEnvironment::readLines(const String& path, StringList& lines) {
     lines.clear();
     auto it = files.find(path);
@@ -84,3 +86,5 @@ int FakeLaunchEnvironment::runAttached(const String& commandLine, const String& 
     runs.back().attached = true;
     return attachedExitCode;
 }
+
+}  // namespace mg

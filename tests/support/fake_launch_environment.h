@@ -7,6 +7,8 @@
 
 #include "launch/launch_script_env.h"
 
+namespace mg {
+
 struct FakeProcessRun {
     String commandLine;
     String workingDirectory;
@@ -46,3 +48,5 @@ public:
     int attachedExitCode = 0;
     std::vector<FakeProcessRun> runs;
 };
+
+}  // namespace mg

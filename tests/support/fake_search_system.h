@@ -10,6 +10,8 @@
 #include "jvm/search.h"
 #include "tests/support/fake_verify_system.h"
 
+namespace mg {
+
 class FakeSearchSystem : public SearchSystem {
 public:
     VerifySystem& verifySystem() override { return verifyFiles; }
@@ -75,3 +77,5 @@ public:
     StringList names;
     int driveLists = 0;
 };
+
+}  // namespace mg

@@ -6,6 +6,8 @@
 
 #include "jvm/verify.h"
 
+namespace mg {
+
 class FakeVerifySystem : public VerifySystem {
 public:
     FakeVerifySystem() = default;
@@ -29,3 +31,5 @@ public:
     StringList probed;
     int extractions = 0;
 };
+
+}  // namespace mg

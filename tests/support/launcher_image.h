@@ -9,6 +9,8 @@
 
 #include "payload/index_format.h"
 
+namespace mg {
+
 struct Embedded {
     int type;
     std::int32_t id;
@@ -69,3 +71,5 @@ inline std::string be16(std::uint16_t v) {
     appendU16BE(s, v);
     return s;
 }
+
+}  // namespace mg

@@ -4,6 +4,8 @@
 
 #include "instructions/operations.h"
 
+namespace mg {
+
 class NullOperations : public Operations {
 public:
     void initializeUi() override {}
@@ -15,3 +17,5 @@ public:
     void executeEmbeddedLauncher(std::int32_t) override {}
     bool cancelRequested() override { return false; }
 };
+
+}  // namespace mg

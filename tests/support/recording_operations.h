@@ -9,6 +9,8 @@
 #include "instructions/variables.h"
 #include "text/text.h"
 
+namespace mg {
+
 class RecordingOperations : public Operations {
 public:
     StringList calls;
@@ -80,3 +82,5 @@ public:
 private:
     static String flag(bool b) { return b ? "1" : "0"; }
 };
+
+}  // namespace mg

@@ -11,6 +11,8 @@
 #include "text/tagfile.h"
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 // Files live in the test's working directory: the same code runs natively and
@@ -333,3 +335,5 @@ TEST(TagFileExamples, Everything) {
 
 }  // namespace
 #endif
+
+}  // namespace mg

@@ -2,6 +2,8 @@
 
 #include "text/text.h"
 
+namespace mg {
+
 namespace {
 
 TEST(Trim, RemovesOnlyTheFourWhitespaceCharacters) {
@@ -144,3 +146,5 @@ TEST(String, OutOfRangePositionsRaiseRangeException) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -7,6 +7,8 @@
 #include "payload/index_format.h"
 #include "tools/pack.h"
 
+namespace mg {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -176,3 +178,5 @@ TEST_F(PackTest, RefusesTwoGigabytesOrMore) {
 #endif
 
 }  // namespace
+
+}  // namespace mg

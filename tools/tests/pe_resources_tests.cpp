@@ -6,6 +6,8 @@
 #include "tools/pe_image.h"
 #include "tools/pe_resources.h"
 
+namespace mg {
+
 namespace {
 
 // A PE32 image of headers only (no sections, no resources): 0x400 bytes.
@@ -148,3 +150,5 @@ TEST(PeResources, RefusedIcons) {
 }
 
 }  // namespace
+
+}  // namespace mg

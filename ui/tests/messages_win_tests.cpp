@@ -10,6 +10,8 @@
 #include "ui/message_buffer.h"
 #include "ui/messages.h"
 
+namespace mg {
+
 namespace {
 
 // The English table as LoadStringA gives it: in the process's ANSI code
@@ -229,3 +231,5 @@ TEST(Resources, DialogInFiveLanguagesIconAndVersion) {
 }
 
 }  // namespace
+
+}  // namespace mg

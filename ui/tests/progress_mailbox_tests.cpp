@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace mg {
+
 namespace {
 
 TEST(ProgressMailbox, OnePostUntilTakenAndTheLatestValuesArrive) {
@@ -42,3 +44,5 @@ TEST(ProgressMailbox, OnePostUntilTakenAndTheLatestValuesArrive) {
 }
 
 }  // namespace
+
+}  // namespace mg

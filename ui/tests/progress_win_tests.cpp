@@ -9,6 +9,8 @@
 #include "ui/progress.h"
 #include "ui/progress_win.h"
 
+namespace mg {
+
 namespace {
 
 // A real dialog from resource 101, owned by the test's thread.
@@ -267,3 +269,5 @@ TEST_F(ProgressDialog, CentredOnTheScreen) {
 }
 
 }  // namespace
+
+}  // namespace mg

@@ -6,6 +6,8 @@
 #include "ui/messages.h"
 #include "ui/progress.h"
 
+namespace mg {
+
 namespace {
 
 TEST(MessageCodes, MapToTheirStringIds) {
@@ -173,3 +175,5 @@ TEST_F(HostProgress, CaptionDecodesEscapes) {
 }
 
 }  // namespace
+
+}  // namespace mg
