@@ -17,7 +17,7 @@ namespace {
 
 // The root is read by the end-of-session clean-up on the main thread too
 // (the self-removal makes a temporary file), so it shares the registers' care.
-mg::Lock tempRootLock;
+Lock tempRootLock;
 String tempRoot;
 TempRegister tempDirs;
 TempRegister tempFiles;
@@ -42,7 +42,7 @@ String uniqueTempName() {
 }  // namespace
 
 String getTempRoot() {
-    mg::LockGuard guard(tempRootLock);
+    LockGuard guard(tempRootLock);
     if (tempRoot.empty()) tempRoot = javaSafeTempRoot();
     return tempRoot;
 }
@@ -52,7 +52,7 @@ void setTempRoot(const String& path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         // Archives extracted there go on Java's command line.
         String usable = javaSafePath(path, "the temporary folder");
-        mg::LockGuard guard(tempRootLock);
+        LockGuard guard(tempRootLock);
         tempRoot = usable;
     }
 }

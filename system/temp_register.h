@@ -27,7 +27,7 @@ public:
     void clear();
 
 private:
-    mutable mg::Lock lock_;
+    mutable Lock lock_;
     StringList paths_;
 };
 
