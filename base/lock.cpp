@@ -21,8 +21,6 @@ void Lock::unlock() { LeaveCriticalSection(section(section_)); }
 
 #else
 
-Lock::Lock() = default;
-Lock::~Lock() = default;
 void Lock::lock() { mutex_.lock(); }
 void Lock::unlock() { mutex_.unlock(); }
 

@@ -12,8 +12,13 @@ namespace mg {
 // winpthread to link). Elsewhere std::mutex.
 class Lock {
 public:
+#ifdef _WIN32
     Lock();
     ~Lock();
+#else
+    Lock() = default;
+    ~Lock() = default;
+#endif
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
 
