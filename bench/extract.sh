@@ -6,10 +6,11 @@
 # with the progress window shown (the launched program is cmd /c rem).
 #
 # Usage: xvfb-run -a bench/extract.sh [WINDOWS_BUILD_DIR] [SIZE_MB]
-#   WINDOWS_BUILD_DIR  the cross build (default: build/windows) holding
-#                      launcher/mglauncher.exe, tools/mgpack.exe and
-#                      tests/temp_run.exe; its wineprefix is used unless
-#                      WINEPREFIX is set.
+#   WINDOWS_BUILD_DIR  the Windows test build (default: build/windows)
+#                      holding tools/mgpack.exe and tests/temp_run.exe; its
+#                      wineprefix is used unless WINEPREFIX is set. The
+#                      launcher is the shipped one beside it:
+#                      windows-<arch>/launcher/mglauncher.exe.
 #   SIZE_MB            size of the embedded file (default: 100)
 # Times are the median of 5 runs (RUNS in the environment), measured by
 # temp_run around the process, with the same program's start-up (a run that
@@ -19,11 +20,11 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build/windows}" && pwd)
 size_mb=${2:-100}
-launcher=$build/launcher/mglauncher.exe
+launcher=$(dirname "$build")/windows-$("$here/../scripts/windows-arch.sh")/launcher/mglauncher.exe
 mgpack=$build/tools/mgpack.exe
 runner=$build/tests/temp_run.exe
 for f in "$launcher" "$mgpack" "$runner"; do
-  [ -f "$f" ] || { echo "missing $f: build the Windows targets mglauncher, mgpack and temp_run first" >&2; exit 1; }
+  [ -f "$f" ] || { echo "missing $f: build everything first (cmake --build build)" >&2; exit 1; }
 done
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/system.reg" ] || "$here/../tests/make-wineprefix.sh" "$WINEPREFIX"

@@ -8,7 +8,8 @@
 #
 # Usage: xvfb-run -a bench/startup.sh [BUILD_DIR] [RUNS]   (default build, 5)
 #   BUILD_DIR  the native build (bridge/java.exe.so, java/*.jar, tools/mgpack)
-#              whose windows/ sub-build holds mglauncher.exe and temp_run.exe
+#              whose windows/ sub-build holds temp_run.exe and whose
+#              windows-<arch>/ sub-build the shipped mglauncher.exe
 # Times are the best of RUNS, measured by temp_run around the process; the
 # launcher waits for the application, whose output it captures.
 set -eu
@@ -16,7 +17,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
 runs=${2:-5}
 win=$build/windows
-launcher=$win/launcher/mglauncher.exe runner=$win/tests/temp_run.exe
+launcher=$build/windows-$("$here/../scripts/windows-arch.sh")/launcher/mglauncher.exe runner=$win/tests/temp_run.exe
 mgpack=$build/tools/mgpack bridge=$build/bridge/java.exe.so
 app=$build/java/printargs.jar verify=$build/java/verify.jar
 for f in "$launcher" "$runner" "$mgpack" "$bridge" "$app" "$verify"; do

@@ -1,13 +1,8 @@
-# Cross build of the 32-bit Windows launcher with mingw-w64.
-# The -posix compilers are needed: the win32-thread variant has no std::mutex,
-# and GoogleTest does not build with it.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_STRIP i686-w64-mingw32-strip)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Cross build of the 32-bit Windows launcher and its tests with mingw-w64:
+# the test build.
+# The -posix compilers, because GoogleTest needs std::mutex, which the
+# win32-thread ones lack; the shipped launchers are built by those
+# (cmake/mingw-*-shipped.cmake).
+set(MG_MINGW_ARCH i686)
+set(MG_MINGW_THREADS posix)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

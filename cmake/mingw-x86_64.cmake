@@ -1,14 +1,8 @@
 # Cross build of a 64-bit flavour of the launcher and its tests with
-# mingw-w64: for machines whose Wine runs only 64-bit programs.
-# The -posix compilers are needed: the win32-thread variant has no std::mutex,
-# and GoogleTest does not build with it.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_STRIP x86_64-w64-mingw32-strip)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# mingw-w64, the test build for machines whose Wine runs only 64-bit programs.
+# The -posix compilers, because GoogleTest needs std::mutex, which the
+# win32-thread ones lack; the shipped launchers are built by those
+# (cmake/mingw-*-shipped.cmake).
+set(MG_MINGW_ARCH x86_64)
+set(MG_MINGW_THREADS posix)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -28,16 +28,22 @@ say "Installing what is missing"
 say "Configuring and building in $build"
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2 --target mgpack java_bridge mg_verify_jar mg_sample_jar
-# The Windows side is configured exactly as the native build's sub-build does.
-cmake -S "$here" -B "$win" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$("$here/scripts/windows-arch.sh").cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DMG_HOST_BUILD="$build" >/dev/null
-cmake --build "$win" -j2 --target mglauncher launchops_installer
+# The Windows side is configured exactly as the native build's sub-builds
+# are: the shipped launcher from windows-<arch>, the installer from windows.
+arch=$("$here/scripts/windows-arch.sh")
+shipped=$build/windows-$arch
+cmake -S "$here" -B "$shipped" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch-shipped.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$shipped" -j2 --target mglauncher
+cmake -S "$here" -B "$win" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DMG_HOST_BUILD="$build" -DMG_SHIPPED_DIR="$shipped/launcher" >/dev/null
+cmake --build "$win" -j2 --target launchops_installer
 
 say "Packing the sample application into sample.exe"
 rm -rf "$demo" && mkdir -p "$demo"
 instructions=$here/examples/sample/instructions.txt
 [ $mode = install ] && instructions=$here/examples/sample/install.txt
-"$build/tools/mgpack" build --stub "$win/launcher/mglauncher.exe" -o "$demo/sample.exe" \
+"$build/tools/mgpack" build --stub "$shipped/launcher/mglauncher.exe" -o "$demo/sample.exe" \
   --file instructions "$instructions" --name instructions.txt \
   --file launch-script "$here/examples/sample/launch.txt" \
   --file jvm-file "$here/examples/sample/sample.jvm" \

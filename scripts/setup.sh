@@ -8,7 +8,7 @@ if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 
 packages=(
   cmake make g++ clang libclang-rt-14-dev clang-tidy cppcheck
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 lld
   wine wine64 wine64-tools libc6:i386 xvfb xauth x11-apps imagemagick
   googletest libgtest-dev libgmock-dev
   default-jdk-headless

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <mutex>
-
 #include "base/handles.h"
+#include "base/lock.h"
 #include "base/log.h"
 #include "base/settings.h"
 #include "system/cleanup.h"
@@ -18,7 +17,7 @@ namespace {
 
 // The root is read by the end-of-session clean-up on the main thread too
 // (the self-removal makes a temporary file), so it shares the registers' care.
-std::mutex tempRootLock;
+Lock tempRootLock;
 String tempRoot;
 TempRegister tempDirs;
 TempRegister tempFiles;
@@ -43,7 +42,7 @@ String uniqueTempName() {
 }  // namespace
 
 String getTempRoot() {
-    std::lock_guard<std::mutex> guard(tempRootLock);
+    LockGuard guard(tempRootLock);
     if (tempRoot.empty()) tempRoot = javaSafeTempRoot();
     return tempRoot;
 }
@@ -53,7 +52,7 @@ void setTempRoot(const String& path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         // Archives extracted there go on Java's command line.
         String usable = javaSafePath(path, "the temporary folder");
-        std::lock_guard<std::mutex> guard(tempRootLock);
+        LockGuard guard(tempRootLock);
         tempRoot = usable;
     }
 }

@@ -9,26 +9,26 @@
 namespace mg {
 
 void TempRegister::add(const String& path) {
-    std::lock_guard<std::mutex> guard(lock_);
+    LockGuard guard(lock_);
     paths_.push_back(path);
 }
 
 void TempRegister::removeFirst(const String& path) {
-    std::lock_guard<std::mutex> guard(lock_);
+    LockGuard guard(lock_);
     auto it = std::find_if(paths_.begin(), paths_.end(),
                            [&](const String& p) { return equalsIgnoringCase(p, path); });
     if (it != paths_.end()) paths_.erase(it);
 }
 
 bool TempRegister::last(String& path) const {
-    std::lock_guard<std::mutex> guard(lock_);
+    LockGuard guard(lock_);
     if (paths_.empty()) return false;
     path = paths_.back();
     return true;
 }
 
 void TempRegister::removeLast(const String& path) {
-    std::lock_guard<std::mutex> guard(lock_);
+    LockGuard guard(lock_);
     for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) {
         if (*it == path) {
             paths_.erase(std::next(it).base());
@@ -38,12 +38,12 @@ void TempRegister::removeLast(const String& path) {
 }
 
 StringList TempRegister::snapshot() const {
-    std::lock_guard<std::mutex> guard(lock_);
+    LockGuard guard(lock_);
     return paths_;
 }
 
 void TempRegister::clear() {
-    std::lock_guard<std::mutex> guard(lock_);
+    LockGuard guard(lock_);
     paths_.clear();
 }
 

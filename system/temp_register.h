@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 
+#include "base/lock.h"
 #include "base/string.h"
 
 namespace mg {
@@ -27,7 +27,7 @@ public:
     void clear();
 
 private:
-    mutable std::mutex lock_;
+    mutable Lock lock_;
     StringList paths_;
 };
 

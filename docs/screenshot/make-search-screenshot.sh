@@ -9,19 +9,21 @@
 #
 # Usage: docs/screenshot/make-search-screenshot.sh BUILD-DIR [OUTPUT.png]
 #   BUILD-DIR: the native build (mgpack, java/verify.jar, examples/sample.jar)
-#   with the Windows build in BUILD-DIR/windows (mglauncher, search_java,
-#   launchops_installer), as scripts/demo.sh makes them. The run uses a Wine
+#   with the shipped launcher in BUILD-DIR/windows-<arch> and the Windows
+#   build in BUILD-DIR/windows (search_java, launchops_installer), as
+#   scripts/demo.sh makes them. The run uses a Wine
 #   prefix of its own, BUILD-DIR/shot-prefix.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:?usage: make-search-screenshot.sh BUILD-DIR [OUTPUT.png]}" && pwd)
 out=${2:-$here/docs/progress-search.png}
 win=$build/windows
+shipped=$build/windows-$("$here/scripts/windows-arch.sh")
 need() { [ -f "$1" ] || { echo "missing $1 (build it first: $2)" >&2; exit 1; }; }
 need "$build/tools/mgpack" "cmake --build $build --target mgpack"
 need "$build/java/verify.jar" "cmake --build $build --target mg_verify_jar"
 need "$build/examples/sample.jar" "cmake --build $build --target mg_sample_jar"
-need "$win/launcher/mglauncher.exe" "cmake --build $win --target mglauncher"
+need "$shipped/launcher/mglauncher.exe" "cmake --build $shipped --target mglauncher"
 need "$win/ui/search_java.exe" "cmake --build $win --target search_java"
 need "$win/examples/launchops_installer.exe" "cmake --build $win --target launchops_installer"
 
@@ -36,7 +38,7 @@ cleanup() {
 trap cleanup EXIT
 
 rm -rf "$c/Sample" && mkdir -p "$c/Sample"
-"$build/tools/mgpack" build --stub "$win/launcher/mglauncher.exe" -o "$c/Sample/sample.exe" \
+"$build/tools/mgpack" build --stub "$shipped/launcher/mglauncher.exe" -o "$c/Sample/sample.exe" \
   --file instructions "$here/examples/sample/instructions.txt" \
   --file launch-script "$here/examples/sample/launch.txt" \
   --file jvm-file "$here/examples/sample/sample.jvm" \

@@ -9,7 +9,7 @@ target_link_options(console_ctrl_c PRIVATE -static)
 
 foreach(case pipe no-jvm ctrl-c)
   add_test(NAME e2e.console.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/console.sh ${case} $<TARGET_FILE:mglauncher-console> $<TARGET_FILE:mgpack>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/console.sh ${case} ${MG_LAUNCHER_CONSOLE} $<TARGET_FILE:mgpack>
             $<TARGET_FILE:console_ctrl_c> ${MG_SOURCE_DIR} ${MG_HOST_BUILD})
   set_tests_properties(e2e.console.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")

@@ -10,7 +10,7 @@ target_link_options(fault_java PRIVATE -static)
 
 foreach(case jvm app full-disk read-only)
   add_test(NAME e2e.faults.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/faults.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/faults.sh ${case} ${MG_LAUNCHER} $<TARGET_FILE:mgpack>
             $<TARGET_FILE:fault_java> ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(e2e.faults.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 600
     FIXTURES_REQUIRED wineprefix ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}" SKIP_RETURN_CODE 77)

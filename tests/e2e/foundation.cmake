@@ -17,16 +17,22 @@ target_link_libraries(foundation_probe PRIVATE mg_launcher mg_system mg_resource
 add_custom_command(TARGET foundation_probe POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/probe9x
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:foundation_probe> ${CMAKE_CURRENT_BINARY_DIR}/probe9x/mglauncher9x.exe
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/launcher9x
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:mglauncher> ${CMAKE_CURRENT_BINARY_DIR}/launcher9x/mglauncher9x.exe
   VERBATIM)
-add_dependencies(foundation_probe mglauncher)
+# The shipped launcher under that name, copied again on every build: it may
+# come from another build tree (MG_SHIPPED_DIR).
+add_custom_target(foundation_launcher9x ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/launcher9x
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${MG_LAUNCHER} ${CMAKE_CURRENT_BINARY_DIR}/launcher9x/mglauncher9x.exe
+  VERBATIM)
+if(NOT MG_SHIPPED_DIR)
+  add_dependencies(foundation_launcher9x mglauncher)
+endif()
 
 foreach(case exit-no-payload exit-reported-error trace trace-unwritable trace-empty empty-command-line
              huge-command-line split-9x split-nt real-9x)
   add_test(NAME e2e.foundation.${case}
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/foundation.sh ${case}
-            $<TARGET_FILE:mglauncher> $<TARGET_FILE:foundation_runner> $<TARGET_FILE:foundation_probe>
+            ${MG_LAUNCHER} $<TARGET_FILE:foundation_runner> $<TARGET_FILE:foundation_probe>
             ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(e2e.foundation.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED wineprefix ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")

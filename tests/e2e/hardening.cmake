@@ -14,7 +14,7 @@ target_link_options(hardening_probe PRIVATE -static)
 
 foreach(case dll-probe dll-launcher batch-chars)
   add_test(NAME e2e.hardening.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/hardening.sh ${case} $<TARGET_FILE:mglauncher>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/hardening.sh ${case} ${MG_LAUNCHER}
             $<TARGET_FILE:foundation_runner> $<TARGET_FILE:planted_dll> $<TARGET_FILE:hardening_probe>)
   set_tests_properties(e2e.hardening.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED wineprefix ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")

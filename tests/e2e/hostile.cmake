@@ -10,7 +10,7 @@ if(NOT MG_PYTHON3)
 endif()
 
 add_test(NAME e2e.hostile
-  COMMAND ${CMAKE_CURRENT_LIST_DIR}/hostile.sh $<TARGET_FILE:mglauncher> $<TARGET_FILE:foundation_runner>
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/hostile.sh ${MG_LAUNCHER} $<TARGET_FILE:foundation_runner>
           ${CMAKE_CURRENT_BINARY_DIR})
 set_tests_properties(e2e.hostile PROPERTIES LABELS "wine;e2e" TIMEOUT 1800
   FIXTURES_REQUIRED wineprefix ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")

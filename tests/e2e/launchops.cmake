@@ -11,7 +11,7 @@ endif()
 
 foreach(case install-launch install-action install-silent-choose no-installer embedded-launcher)
   add_test(NAME e2e.launchops.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/launchops.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/launchops.sh ${case} ${MG_LAUNCHER} $<TARGET_FILE:mgpack>
             $<TARGET_FILE:foundation_runner> $<TARGET_FILE:launchops_installer>)
   set_tests_properties(e2e.launchops.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
@@ -22,7 +22,7 @@ endforeach()
 # text, and the launcher they make runs the sample application.
 foreach(case find install)
   add_test(NAME e2e.guide.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/guide.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/guide.sh ${case} ${MG_LAUNCHER} $<TARGET_FILE:mgpack>
             $<TARGET_FILE:foundation_runner> $<TARGET_FILE:launchops_installer> ${MG_SOURCE_DIR} ${MG_HOST_BUILD})
   set_tests_properties(e2e.guide.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")

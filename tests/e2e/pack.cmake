@@ -8,7 +8,7 @@ endif()
 foreach(case records no-index index-errors log-missing-value version input-quoted input-without-logfile
              input-action option-order tempdir-missing extract)
   add_test(NAME e2e.pack.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/pack.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/pack.sh ${case} ${MG_LAUNCHER} $<TARGET_FILE:mgpack>
             $<TARGET_FILE:foundation_runner> ${MG_SOURCE_DIR})
   set_tests_properties(e2e.pack.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED wineprefix ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")

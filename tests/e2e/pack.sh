@@ -74,23 +74,26 @@ index-errors)
   u32() { od -An -tu4 --endian=big -j "$2" -N4 "$1" | tr -d ' '; }
   put() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
   index=$(u32 sample.exe $((size - 8)))
+  name=sample.jar  # the last record's name
   variant() { cp sample.exe "$1.exe"; }
   variant offset-past-end;  put offset-past-end.exe $((size - 8)) '\x00\xff\xff\xf0'
   variant offset-2gb;       put offset-2gb.exe $((size - 8)) '\x80\x00\x00\x00'
   variant type-8;           put type-8.exe $((index + 4)) '\x08'
   variant count-max;        put count-max.exe "$index" '\x7f\xff\xff\xff'
   variant count-plus-one;   put count-plus-one.exe "$index" '\x00\x00\x00\x05'
-  variant name-length-max;  put name-length-max.exe $((size - 8 - 10 - 2)) '\xff\xff'
-  # The last record loses its name and name length: the record then runs
-  # into the trailer and past the end of the file.
-  head -c $((size - 8 - 12)) sample.exe > truncated-record.exe
+  variant name-length-max;  put name-length-max.exe $((size - 8 - ${#name} - 2)) '\xff\xff'
+  # The last record (sample.jar) loses its offset, name length and name: its
+  # offset is then read from the trailer's index offset and its name length
+  # from the first half of the trailer's magic, so the name runs past the end
+  # of the file whatever the launcher's size.
+  head -c $((size - 8 - 4 - 2 - ${#name})) sample.exe > truncated-record.exe
   tail -c 8 sample.exe >> truncated-record.exe
   expected() {
     case $1 in
       offset-past-end) echo "Unable to read the file count." ;;
       offset-2gb) echo "Invalid file index offset." ;;
       type-8) echo "Invalid file type in file index." ;;
-      name-length-max) echo "Unable to load the string value." ;;
+      name-length-max | truncated-record) echo "Unable to load the string value." ;;
       *) pack list "$1.exe" | sed -n "s/^mgpack: $1.exe: //p" ;;
     esac
   }

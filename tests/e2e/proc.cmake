@@ -13,7 +13,7 @@ if(MG_E2E_REAL_JVM)
 endif()
 foreach(case ${proc_cases})
   add_test(NAME e2e.proc.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/proc.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:proc_child>)
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/proc.sh ${case} ${MG_LAUNCHER} $<TARGET_FILE:proc_child>)
   set_tests_properties(e2e.proc.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED "${proc_fixtures}" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}" SKIP_RETURN_CODE 77)
 endforeach()

@@ -14,7 +14,7 @@ endif()
 
 foreach(case links outlive flood argfile envcp folders wrongmain)
   add_test(NAME e2e.robust.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/robust.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/robust.sh ${case} ${MG_LAUNCHER} $<TARGET_FILE:mgpack>
             $<TARGET_FILE:foundation_runner> ${MG_HOST_BUILD})
   set_tests_properties(e2e.robust.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 600
     FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")

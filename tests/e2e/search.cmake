@@ -16,7 +16,7 @@ target_link_options(cancel_java PRIVATE -static)
 # (made once, about half a minute), whose only fixed drive is the test's folder.
 foreach(case hints walk)
   add_test(NAME e2e.search.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/search.sh ${case} $<TARGET_FILE:mglauncher>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/search.sh ${case} ${MG_LAUNCHER}
             ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR} $<TARGET_FILE:cancel_java>)
   set_tests_properties(e2e.search.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 600
     FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"
@@ -25,7 +25,7 @@ endforeach()
 
 # The verify cache: a JVM home of its own in the build's prefix.
 add_test(NAME e2e.verifycache
-  COMMAND ${CMAKE_CURRENT_LIST_DIR}/verifycache.sh $<TARGET_FILE:mglauncher>
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/verifycache.sh ${MG_LAUNCHER}
           ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR})
 set_tests_properties(e2e.verifycache PROPERTIES LABELS "wine;e2e" TIMEOUT 600
   FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"
@@ -36,7 +36,7 @@ set_tests_properties(e2e.verifycache PROPERTIES LABELS "wine;e2e" TIMEOUT 600
 # the vendors' keys of the machine-wide registry, which the cases above read
 # too: hence the lock.
 add_test(NAME e2e.jvmfiles
-  COMMAND ${CMAKE_CURRENT_LIST_DIR}/jvmfiles.sh $<TARGET_FILE:mglauncher>
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/jvmfiles.sh ${MG_LAUNCHER}
           ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR})
 set_tests_properties(e2e.jvmfiles PROPERTIES LABELS "wine;e2e" TIMEOUT 1800
   FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}"

@@ -16,7 +16,7 @@ target_link_options(branding_probe PRIVATE -static)
 
 foreach(case signed branding paths)
   add_test(NAME e2e.ship.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/ship.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/ship.sh ${case} ${MG_LAUNCHER} $<TARGET_FILE:mgpack>
             $<TARGET_FILE:foundation_runner> ${MG_SOURCE_DIR} ${MG_HOST_BUILD} $<TARGET_FILE:branding_probe>)
   set_tests_properties(e2e.ship.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED "wineprefix;jvmhome" ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")

@@ -11,7 +11,7 @@ target_link_libraries(temp_run PRIVATE psapi)
 
 foreach(case self-nt self-9x extract small-drive)
   add_test(NAME e2e.temp.${case}
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/temp.sh ${case} $<TARGET_FILE:mglauncher> $<TARGET_FILE:mgpack>
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/temp.sh ${case} ${MG_LAUNCHER} $<TARGET_FILE:mgpack>
             $<TARGET_FILE:extract_tests_win> $<TARGET_FILE:temp_run> ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(e2e.temp.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED wineprefix ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}" SKIP_RETURN_CODE 77)

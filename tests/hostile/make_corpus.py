@@ -197,10 +197,21 @@ def re_escape(text):
     return "".join("\\" + c if c in ".\\[]()*+?{}|^$" else c for c in text)
 
 
+def padded(stub):
+    """The stub with zero bytes appended up to a multiple of 256 whose upper
+    bytes hold no line end (LF or CR). The cases' offsets are then that base
+    plus a fixed amount, so a tag or index read that runs on into them meets
+    the same line ends whatever the launcher's size."""
+    base = (len(stub) + 255) // 256 * 256
+    while any(b in (0x0A, 0x0D) for b in u32(base)[:3]):
+        base += 256
+    return stub + bytes(base - len(stub))
+
+
 def main():
     stub_path, outdir = sys.argv[1], sys.argv[2]
     with open(stub_path, "rb") as f:
-        stub = f.read()
+        stub = padded(f.read())
     os.makedirs(outdir, exist_ok=True)
     with open(os.path.join(outdir, "cases.txt"), "w") as table:
         for name, data, run, extract in cases(stub):
