@@ -9,7 +9,8 @@
 #include "ui/host_ui.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
-#include "ui/progress_state.h"
+#include "ui/progress_mailbox.h"
+#include "ui/progress_window.h"
 
 namespace mg {
 
@@ -42,16 +43,6 @@ const std::map<int, String>& englishTable() {
 }
 
 void record(const String& call) { hostui::state().calls.push_back(call); }
-
-void refresh() {
-    hostui::State& s = hostui::state();
-    s.statusLine = joinStatusLine(statusPart(s.caption), detailPart());
-}
-
-void moveProgress(int position) {
-    if (!hostui::state().hasProgressBar) throw LauncherException(loadStringText(IDS_NO_PROGRESS_BAR));
-    hostui::state().progress = position % 100;
-}
 
 }  // namespace
 
@@ -102,68 +93,36 @@ State& state() {
 
 void reset() {
     state() = State();
-    statusStringId = -1;
-    detailStringId = -1;
-    detailKind = 0;
-    detailText.clear();
+    resetStatusLine();
 }
 
 }  // namespace hostui
 
-void setStatus(int kind) {
-    record("setStatus(" + toDecimal(kind) + ")");
-    if (silent) return;
-    statusStringId = statusStringIdFor(kind);
-    if (statusStringId > 0)
-        refresh();
-    else
-        hostui::state().statusLine.clear();
+void recordCall(const char* name, const StringList& arguments) {
+    String call = String(name) + "(";
+    for (std::size_t i = 0; i < arguments.size(); ++i) call += (i > 0 ? ", " : "") + arguments[i];
+    record(call + ")");
 }
 
-void setDetail(int kind, const String& text) {
-    record("setDetail(" + toDecimal(kind) + ", " + text + ")");
-    if (silent) return;
-    detailStringId = detailStringIdFor(kind);
-    if (detailStringId > 0) {
-        detailKind = kind;
-        detailText = text;
-        refresh();
-    } else {
-        detailKind = 0;
-    }
+String windowCaption() { return hostui::state().caption; }
+
+void showStatusLine(const String& line) { hostui::state().statusLine = line; }
+
+bool hasProgressBar() { return hostui::state().hasProgressBar; }
+
+void moveProgressBar(int n, bool relative) {
+    int& position = hostui::state().progress;
+    position = wrappedPosition(relative ? static_cast<long long>(position) + n : n);
 }
 
-void stepProgress(int n) {
-    record("stepProgress(" + toDecimal(n) + ")");
-    if (silent) return;
-    moveProgress(hostui::state().progress + n);
-}
+void showDialog() { hostui::state().visible = true; }
 
-void setProgress(int n) {
-    record("setProgress(" + toDecimal(n) + ")");
-    if (silent) return;
-    moveProgress(n);
-}
-
-void showWindow() {
-    record("showWindow()");
-    if (silent) {
-        hideAfter(0);
-        return;
-    }
-    hostui::state().visible = true;
-}
+void showMessageText(const String& text) { hostui::state().messages.push_back(text); }
 
 void hideAfter(short seconds) {
     record("hideAfter(" + toDecimal(seconds) + ")");
     hostui::state().hideSeconds = seconds;
     if (seconds <= 0) hostui::state().visible = false;
-}
-
-void showMessage(const String& text) {
-    record("showMessage(" + text + ")");
-    if (silent) return;
-    hostui::state().messages.push_back(text);
 }
 
 void setCaption(const String& text) {
@@ -173,8 +132,6 @@ void setCaption(const String& text) {
     for (char16_t c : toWideEscaped(text)) caption += c < 0x100 ? static_cast<char>(c) : '?';
     hostui::state().caption = caption;
 }
-
-bool isCancelRequested() { return cancelRequested; }
 
 bool isWindowShown() { return hostui::state().visible; }
 

@@ -11,7 +11,7 @@
 #include "ui/messages.h"
 #include "ui/progress.h"
 #include "ui/progress_mailbox.h"
-#include "ui/progress_state.h"
+#include "ui/progress_window.h"
 #include "ui/progress_win.h"
 
 namespace mg {
@@ -70,18 +70,6 @@ void deliver(bool mustPost) {
 void flushUpdates() {
     if (mailbox.pending() && ::GetCurrentThreadId() != dialogThread && progressDialog)
         ::SendMessageA(progressDialog, WM_MG_UPDATE, 0, 0);
-}
-
-void refreshStatus() {
-    deliver(mailbox.putLine(joinStatusLine(statusPart(captionText), detailPart())));
-}
-
-HWND progressBar() {
-    HWND bar = nullptr;
-    if (progressDialog)
-        bar = progressDialog == initializedDialog ? initializedBar : ::GetDlgItem(progressDialog, IDC_PROGRESS);
-    if (!bar) throw LauncherException(loadStringText(IDS_NO_PROGRESS_BAR));
-    return bar;
 }
 
 void onTimer(HWND dialog, UINT_PTR id) {
@@ -177,45 +165,19 @@ void centerWindow(HWND window) {
     ::MoveWindow(window, p.x, p.y, wr.right - wr.left, wr.bottom - wr.top, FALSE);
 }
 
-void setStatus(int kind) {
-    if (silent) return;
-    statusStringId = statusStringIdFor(kind);
-    if (statusStringId > 0)
-        refreshStatus();
-    else
-        deliver(mailbox.putLine(String()));
+String windowCaption() { return captionText; }
+
+void showStatusLine(const String& line) { deliver(mailbox.putLine(line)); }
+
+bool hasProgressBar() {
+    if (!progressDialog) return false;
+    return (progressDialog == initializedDialog ? initializedBar : ::GetDlgItem(progressDialog, IDC_PROGRESS)) !=
+           nullptr;
 }
 
-void setDetail(int kind, const String& text) {
-    if (silent) return;
-    detailStringId = detailStringIdFor(kind);
-    if (detailStringId > 0) {
-        detailKind = kind;
-        detailText = text;
-        refreshStatus();
-    } else {
-        detailKind = 0;
-    }
-}
+void moveProgressBar(int n, bool relative) { deliver(relative ? mailbox.step(n) : mailbox.setPosition(n)); }
 
-void stepProgress(int n) {
-    if (silent) return;
-    progressBar();
-    deliver(mailbox.step(n));
-}
-
-void setProgress(int n) {
-    if (silent) return;
-    progressBar();
-    deliver(mailbox.setPosition(n));
-}
-
-void showWindow() {
-    // The console launcher shows the window only when the run asked for it.
-    if (silent || (consoleFront() && !progressRequested)) {
-        hideAfter(0);
-        return;
-    }
+void showDialog() {
     flushUpdates();
     ::ShowWindow(progressDialog, SW_SHOWNORMAL);
 }
@@ -231,8 +193,7 @@ void hideAfter(short seconds) {
     ::SendMessageA(progressDialog, WM_MG_HIDE_AFTER, static_cast<WPARAM>(seconds), 0);
 }
 
-void showMessage(const String& text) {
-    if (silent) return;
+void showMessageText(const String& text) {
     if (consoleFront()) {
         writeStandardErrorLine(text);
         return;
@@ -252,8 +213,6 @@ void setCaption(const String& text) {
     // What the dialog now holds, as GetWindowText with a 512-byte buffer reads it.
     captionText.assign(ansi.c_str(), std::min<std::size_t>(std::strlen(ansi.c_str()), 511));
 }
-
-bool isCancelRequested() { return cancelRequested; }
 
 bool isWindowShown() { return progressDialog != nullptr && ::IsWindowVisible(progressDialog); }
 

@@ -1,12 +1,18 @@
+// The logic of the progress window's calls, one for the Windows dialog and
+// the host stand-in; each platform shows the result (ui/progress_window.h).
+#include "base/front.h"
+#include "base/settings.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
-#include "ui/progress_state.h"
+#include "ui/progress_window.h"
 
 namespace mg {
 
-int statusStringId = -1;
-int detailStringId = -1;
-int detailKind = 0;
+namespace {
+
+int statusStringId = -1;  // -1: none
+int detailStringId = -1;  // -1: none
+int detailKind = 0;       // 0: none
 String detailText;
 
 int statusStringIdFor(int kind) {
@@ -39,9 +45,75 @@ String detailPart() {
     return formatStringText(detailStringId, {detailText});
 }
 
-String joinStatusLine(const String& status, const String& detail) {
-    return formatText("%1!s! %2!s!", {status, detail});
+// "<status part> <detail part>": the space is always there.
+String statusLine() {
+    return formatText("%1!s! %2!s!", {statusPart(windowCaption()), detailPart()});
 }
+
+void requireProgressBar() {
+    if (!hasProgressBar()) throw LauncherException(loadStringText(IDS_NO_PROGRESS_BAR));
+}
+
+}  // namespace
+
+void resetStatusLine() {
+    statusStringId = -1;
+    detailStringId = -1;
+    detailKind = 0;
+    detailText.clear();
+}
+
+void setStatus(int kind) {
+    noteCall("setStatus", kind);
+    if (silent) return;
+    statusStringId = statusStringIdFor(kind);
+    showStatusLine(statusStringId > 0 ? statusLine() : String());
+}
+
+void setDetail(int kind, const String& text) {
+    noteCall("setDetail", kind, text);
+    if (silent) return;
+    detailStringId = detailStringIdFor(kind);
+    if (detailStringId > 0) {
+        detailKind = kind;
+        detailText = text;
+        showStatusLine(statusLine());
+    } else {
+        detailKind = 0;
+    }
+}
+
+void stepProgress(int n) {
+    noteCall("stepProgress", n);
+    if (silent) return;
+    requireProgressBar();
+    moveProgressBar(n, true);
+}
+
+void setProgress(int n) {
+    noteCall("setProgress", n);
+    if (silent) return;
+    requireProgressBar();
+    moveProgressBar(n, false);
+}
+
+void showWindow() {
+    noteCall("showWindow");
+    // The console launcher shows the window only when the run asked for it.
+    if (silent || (consoleFront() && !progressRequested)) {
+        hideAfter(0);
+        return;
+    }
+    showDialog();
+}
+
+void showMessage(const String& text) {
+    noteCall("showMessage", text);
+    if (silent) return;
+    showMessageText(text);
+}
+
+bool isCancelRequested() { return cancelRequested; }
 
 DetailSaver::DetailSaver() : kind_(detailKind), text_(detailText) {}
 

@@ -2,14 +2,10 @@
 
 namespace mg {
 
-namespace {
-
-int wrapped(long long position) {
+int wrappedPosition(long long position) {
     long long p = position % 100;
     return p < 0 ? 0 : static_cast<int>(p);
 }
-
-}  // namespace
 
 ProgressMailbox::~ProgressMailbox() { delete line_.exchange(nullptr); }
 
@@ -26,14 +22,14 @@ bool ProgressMailbox::putLine(const String& line) {
 bool ProgressMailbox::step(int n) {
     int old = position_.load();
     // The window's own animation steps from its thread too.
-    while (!position_.compare_exchange_weak(old, wrapped(static_cast<long long>(old) + n))) {
+    while (!position_.compare_exchange_weak(old, wrappedPosition(static_cast<long long>(old) + n))) {
     }
     positionChanged_.store(true);
     return changed();
 }
 
 bool ProgressMailbox::setPosition(int n) {
-    position_.store(wrapped(n));
+    position_.store(wrappedPosition(n));
     positionChanged_.store(true);
     return changed();
 }

@@ -12,6 +12,9 @@
 
 namespace mg {
 
+// A progress bar position: mod 100, and never below 0 as the bar clamps.
+int wrappedPosition(long long position);
+
 class ProgressMailbox {
 public:
     ProgressMailbox() = default;
