@@ -16,7 +16,7 @@ namespace {
 
 // Programs may loop for ever by design; a cancel after a fixed number of jumps
 // ends each run, exactly as the user's cancel would.
-class BoundedOperations : public NullCommands {
+class BoundedCommands : public NullCommands {
 public:
     bool cancelRequested() override { return ++jumps_ > 2000; }
 
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!parsed) return 0;
 
     resetVariables();
-    BoundedOperations operations;
+    BoundedCommands operations;
     Instructions instructions(program, operations, operations);
     std::int32_t statements = static_cast<std::int32_t>(program.valueCount(INSTRUCTIONS_TAG));
     try {

@@ -30,7 +30,7 @@ bool JvmFile::resolveReference(String& text, char delimiter, std::size_t start, 
     return true;
 }
 
-String JvmMatch::writeJvmFile(TempFileMaker& files) const {
+String JvmMatch::writeJvmFile(TempItems& files) const {
     String path = files.createTempFile();
     jvmFile->setJvmLocation(home, path, false);
     jvmFile->write(path);

@@ -8,8 +8,9 @@
 #include <memory>
 #include <utility>
 
-#include "text/reference_expander.h"
 #include "base/string.h"
+#include "system/temp_items.h"
+#include "text/reference_expander.h"
 #include "text/tagfile.h"
 
 namespace mg {
@@ -39,18 +40,6 @@ private:
     TagFile* tagFile_;
 };
 
-// Makes the new, registered temporary file that a match copy is written to.
-class TempFileMaker {
-public:
-    virtual ~TempFileMaker() = default;
-    virtual String createTempFile() = 0;
-};
-
-#ifdef _WIN32
-// New "LRE" files in the temporary root, registered for removal at exit.
-std::unique_ptr<TempFileMaker> makeSystemTempFiles();
-#endif
-
 // A JVM home that passed verification, with the JVM file it satisfied.
 struct JvmMatch {
     JvmMatch(String home, TagFile& jvmFile) : home(std::move(home)), jvmFile(&jvmFile) {}
@@ -58,7 +47,7 @@ struct JvmMatch {
     // Records the home and the copy's own path in the JVM file (JVM_HOME,
     // JVM_FILE, JVM_TEMP 0: this changes the shared TagFile), writes it to a
     // new temporary file and returns that file's path.
-    String writeJvmFile(TempFileMaker& files) const;
+    String writeJvmFile(TempItems& files) const;
 
     String home;       // exactly as given to the verification
     TagFile* jvmFile;  // not owned

@@ -42,7 +42,7 @@ void JvmDiscovery::findJvm(bool showUi, bool showFailMessage) {
             return;
         }
         const JvmMatch& match = *results.front();
-        const String file = match.writeJvmFile(system_.tempFiles());
+        const String file = match.writeJvmFile(system_.tempItems());
         writeLog("Matching JVM home is " + match.home);
         writeLog("Matching JVM file is " + file);
         setPathVariable(1, match.home);
@@ -105,7 +105,7 @@ void JvmDiscovery::searchAction(bool showUi, bool showFailMessage) {
             const String file = getStringVariable(2);
             system_.print(getStringVariable(1) + "\n");
             system_.print(file + "\n");
-            system_.keepTempFile(file);
+            system_.tempItems().unregisterTempFile(file);
         }
     } catch (const LauncherException&) {
         // findJvm has logged it; the caller reads no output as a failure.
@@ -122,8 +122,8 @@ void JvmDiscovery::searchAllAction(bool showUi, bool showFailMessage) {
         system_.search().searchAll(results);
         system_.print(decimal(static_cast<long>(results.size())) + "\n");
         for (const auto& match : results) {
-            const String file = match->writeJvmFile(system_.tempFiles());
-            system_.keepTempFile(file);
+            const String file = match->writeJvmFile(system_.tempItems());
+            system_.tempItems().unregisterTempFile(file);
             system_.print(match->home + "\n");
             system_.print(file + "\n");
         }

@@ -20,10 +20,8 @@ class JvmDiscoverySystem {
 public:
     virtual ~JvmDiscoverySystem() = default;
     virtual JvmSearch& search() = 0;
-    // New registered temporary files for match copies.
-    virtual TempFileMaker& tempFiles() = 0;
-    // Unregisters a copy so that it stays on disk after the launcher exits.
-    virtual void keepTempFile(const String& path) = 0;
+    // Where match copies are written, and unregistered to stay on disk.
+    virtual TempItems& tempItems() = 0;
     // The file index entry with that id, or null.
     virtual const FileEntry* entryById(std::int32_t id) = 0;
     // One line ("...\n") on the launcher's standard output.
@@ -49,7 +47,7 @@ private:
 class LauncherFile;
 // The launcher's own: the search it is given, temporary items, launcher
 // file and the standard output handle.
-std::unique_ptr<JvmDiscoverySystem> makeSystemJvmDiscovery(JvmSearch& search, TempFileMaker& tempFiles,
+std::unique_ptr<JvmDiscoverySystem> makeSystemJvmDiscovery(JvmSearch& search, TempItems& tempItems,
                                                            LauncherFile& launcherFile);
 #endif
 

@@ -4,7 +4,6 @@
 
 #include "payload/launcher_file.h"
 #include "system/child_process.h"
-#include "system/temp.h"
 
 namespace mg {
 
@@ -12,8 +11,8 @@ namespace {
 
 class SystemJvmDiscovery : public JvmDiscoverySystem {
 public:
-    SystemJvmDiscovery(JvmSearch& search, TempFileMaker& tempFiles, LauncherFile& launcherFile)
-        : search_(search), tempFiles_(tempFiles), launcherFile_(launcherFile) {}
+    SystemJvmDiscovery(JvmSearch& search, TempItems& tempItems, LauncherFile& launcherFile)
+        : search_(search), tempItems_(tempItems), launcherFile_(launcherFile) {}
 
     // The JVM files are taken from the launcher file when the search is
     // asked for, as the launch system takes the launch script.
@@ -21,8 +20,7 @@ public:
         search_.addNewJvmFiles(launcherFile_.jvmFiles());
         return search_;
     }
-    TempFileMaker& tempFiles() override { return tempFiles_; }
-    void keepTempFile(const String& path) override { unregisterTempFile(path); }
+    TempItems& tempItems() override { return tempItems_; }
     const FileEntry* entryById(std::int32_t id) override { return launcherFile_.entryById(id); }
 
     // Raw bytes: the lines end with a single line feed.
@@ -30,15 +28,15 @@ public:
 
 private:
     JvmSearch& search_;
-    TempFileMaker& tempFiles_;
+    TempItems& tempItems_;
     LauncherFile& launcherFile_;
 };
 
 }  // namespace
 
-std::unique_ptr<JvmDiscoverySystem> makeSystemJvmDiscovery(JvmSearch& search, TempFileMaker& tempFiles,
+std::unique_ptr<JvmDiscoverySystem> makeSystemJvmDiscovery(JvmSearch& search, TempItems& tempItems,
                                                            LauncherFile& launcherFile) {
-    return std::make_unique<SystemJvmDiscovery>(search, tempFiles, launcherFile);
+    return std::make_unique<SystemJvmDiscovery>(search, tempItems, launcherFile);
 }
 
 }  // namespace mg

@@ -45,7 +45,7 @@ void InstallAndLaunch::installJvm(std::int32_t mode) {
     }
     if (installer == nullptr) throw LauncherException(messageText(MSG_NO_INSTALLER));
 
-    String destination = mode == 2 ? chooseDirectory() : system_.createTempDir();
+    String destination = mode == 2 ? chooseDirectory() : system_.tempItems().createTempDir();
     if (destination.empty()) {
         setInstallResult(false, String());
         return;
@@ -58,15 +58,15 @@ void InstallAndLaunch::installJvm(std::int32_t mode) {
         system_.runProcess(quoteArgumentIfNeeded(installerPath), destination, false, true, true);
     } catch (const LauncherException&) {
         // In a chosen directory nothing else would remove it.
-        system_.deletePath(installerPath);
+        system_.tempItems().deletePath(installerPath);
         throw;
     }
-    system_.deletePath(installerPath);
+    system_.tempItems().deletePath(installerPath);
 
     String jvmFilePath = destination;
     appendBackslash(jvmFilePath);
     jvmFilePath += "jvm";
-    if (!system_.fileExists(jvmFilePath)) {
+    if (!system_.tempItems().fileExists(jvmFilePath)) {
         writeLog("Invalid bundled JVM. Missing 'jvm' file.", LOG_ERROR);
         setRunExitCode(EXIT_NO_JVM);
         return;
@@ -137,11 +137,11 @@ void InstallAndLaunch::executeEmbeddedLauncher(std::int32_t position) {
     // (-mg:orig), so this launcher's clean-up must leave it alone, but only
     // once that launcher runs: a failed extraction or start leaves nobody else
     // to remove it.
-    String directory = system_.createTempDir();
+    String directory = system_.tempItems().createTempDir();
     String secondLauncher = system_.extractTo(*entry, directory);
     system_.runProcess(embeddedLauncherCommand(secondLauncher, context_.launcherPath, context_.allArgs), directory,
                        true, false, false);
-    system_.unregisterTempDir(directory);
+    system_.tempItems().unregisterTempDir(directory);
 }
 
 String exitCodeText(unsigned long exitCode) {

@@ -11,6 +11,7 @@
 #include "launch/launch_script.h"
 #include "payload/file_entry.h"
 #include "base/string.h"
+#include "system/temp_items.h"
 
 namespace mg {
 
@@ -25,12 +26,9 @@ public:
     // an input file supplied one.
     virtual LaunchScript* launchScript() = 0;
 
-    // A new registered temporary directory, without a trailing backslash.
-    virtual String createTempDir() = 0;
-    virtual void unregisterTempDir(const String& path) = 0;
+    // Where installers and second launchers are extracted to.
+    virtual TempItems& tempItems() = 0;
     virtual String extractTo(const FileEntry& entry, const String& directory) = 0;
-    virtual void deletePath(const String& path) = 0;
-    virtual bool fileExists(const String& path) = 0;
 
     // Starts commandLine in directory; with wait, blocks until it ended and
     // throws LauncherException when it could not be started or waited for.
@@ -99,7 +97,8 @@ class LauncherFile;
 // The running launcher's payload and the real system; its launch script
 // runs in environment.
 std::unique_ptr<InstallAndLaunchSystem> makeSystemInstallAndLaunch(LauncherFile& launcherFile,
-                                                                   LaunchEnvironment& environment);
+                                                                   LaunchEnvironment& environment,
+                                                                   TempItems& tempItems);
 #endif
 
 }  // namespace mg

@@ -11,8 +11,6 @@
 #include "launch/launch_ops.h"
 #include "payload/extract.h"
 #include "payload/launcher_file.h"
-#include "system/temp.h"
-#include "system/cleanup.h"
 #include "base/handles.h"
 #include "ui/messages.h"
 #include "ui/progress_win.h"
@@ -37,8 +35,8 @@ private:
 
 class SystemInstallAndLaunch : public InstallAndLaunchSystem {
 public:
-    SystemInstallAndLaunch(LauncherFile& launcherFile, LaunchEnvironment& environment)
-        : launcherFile_(launcherFile), environment_(environment) {}
+    SystemInstallAndLaunch(LauncherFile& launcherFile, LaunchEnvironment& environment, TempItems& tempItems)
+        : launcherFile_(launcherFile), environment_(environment), tempItems_(tempItems) {}
 
     const FileEntry* entryAt(std::int32_t position) override { return launcherFile_.entryAt(position); }
     const FileEntry* entryById(std::int32_t id) override { return launcherFile_.entryById(id); }
@@ -55,13 +53,10 @@ public:
         return script_.get();
     }
 
-    String createTempDir() override { return mg::createTempDir(); }
-    void unregisterTempDir(const String& path) override { mg::unregisterTempDir(path); }
+    TempItems& tempItems() override { return tempItems_; }
     String extractTo(const FileEntry& entry, const String& directory) override {
         return mg::extractTo(entry, directory);
     }
-    void deletePath(const String& path) override { mg::deletePath(path); }
-    bool fileExists(const String& path) override { return mg::fileExists(path); }
 
     void runProcess(const String& commandLine, const String& directory, bool showConsole, bool capture,
                     bool wait) override {
@@ -94,6 +89,7 @@ public:
 private:
     LauncherFile& launcherFile_;
     LaunchEnvironment& environment_;
+    TempItems& tempItems_;
     std::unique_ptr<LaunchScript> script_;
     const TagFile* scriptSource_ = nullptr;
 };
@@ -101,8 +97,9 @@ private:
 }  // namespace
 
 std::unique_ptr<InstallAndLaunchSystem> makeSystemInstallAndLaunch(LauncherFile& launcherFile,
-                                                                   LaunchEnvironment& environment) {
-    return std::make_unique<SystemInstallAndLaunch>(launcherFile, environment);
+                                                                   LaunchEnvironment& environment,
+                                                                   TempItems& tempItems) {
+    return std::make_unique<SystemInstallAndLaunch>(launcherFile, environment, tempItems);
 }
 
 }  // namespace mg

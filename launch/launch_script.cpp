@@ -400,7 +400,7 @@ unsigned long LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArg
     const bool console = displayConsole_ || consoleFlag;
     const bool capture = !console && captureOutput_;
     LoggedOutput output(standardOutput_, errorOutput_, capture && !logPath.empty(),
-                        [this] { return environment().createTempFile(); });
+                        [this] { return environment().tempItems().createTempFile(); });
     unsigned long exitCode = 0;
     try {
         exitCode = environment().runProcess(text, directory, console, capture, output);
@@ -422,7 +422,7 @@ String LaunchScript::shortenCommand(const String& command, JvmFile& jvmFile) {
         throw LauncherException("The command line is " + length + " characters long; Windows starts none longer than " +
                                 limit + ", and this JVM (before Java 9) cannot read its arguments from a file.");
     // The file is registered, so the clean-up removes it after the run.
-    const String path = environment().createTempFile();
+    const String path = environment().tempItems().createTempFile();
     String shortCommand, fileText;
     std::size_t moved = 0;
     if (!moveToArgumentFile(command, path, shortCommand, fileText, moved))

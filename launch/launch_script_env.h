@@ -8,6 +8,7 @@
 
 #include "base/string.h"
 #include "system/child_process.h"
+#include "system/temp_items.h"
 
 namespace mg {
 
@@ -35,8 +36,8 @@ public:
     virtual String applicationArchive() = 0;
     virtual String applicationArchive(const String& fileName) = 0;
 
-    // A new empty temporary file, registered for removal at the end.
-    virtual String createTempFile() = 0;
+    // Where the output spool and argument files are made.
+    virtual TempItems& tempItems() = 0;
 
     // path as java.exe can read it: its short name where the long one has
     // characters the system's ANSI code page lacks (what names it in the
@@ -74,7 +75,7 @@ LaunchEnvironment& launchEnvironment();
 #ifdef _WIN32
 class LauncherFile;
 // The launcher's own process environment, payload and child processes.
-std::unique_ptr<LaunchEnvironment> makeSystemLaunchEnvironment(LauncherFile& launcherFile);
+std::unique_ptr<LaunchEnvironment> makeSystemLaunchEnvironment(LauncherFile& launcherFile, TempItems& tempItems);
 #endif
 
 // readLines for real files, with the C runtime's text mode.

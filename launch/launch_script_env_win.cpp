@@ -18,7 +18,8 @@ namespace {
 
 class SystemLaunchEnvironment : public LaunchEnvironment {
 public:
-    explicit SystemLaunchEnvironment(LauncherFile& launcherFile) : launcherFile_(launcherFile) {}
+    SystemLaunchEnvironment(LauncherFile& launcherFile, TempItems& tempItems)
+        : launcherFile_(launcherFile), tempItems_(tempItems) {}
 
     bool readLines(const String& path, StringList& lines) override { return readTextFileLines(path, lines); }
 
@@ -40,7 +41,7 @@ public:
         if (!SetEnvironmentVariableA(name.c_str(), value.c_str())) throwSystemError("SetEnvironmentVariable");
     }
 
-    String createTempFile() override { return mg::createTempFile(); }
+    TempItems& tempItems() override { return tempItems_; }
 
     String tempRoot() override { return getTempRoot(); }
 
@@ -72,12 +73,13 @@ public:
 
 private:
     LauncherFile& launcherFile_;
+    TempItems& tempItems_;
 };
 
 }  // namespace
 
-std::unique_ptr<LaunchEnvironment> makeSystemLaunchEnvironment(LauncherFile& launcherFile) {
-    return std::make_unique<SystemLaunchEnvironment>(launcherFile);
+std::unique_ptr<LaunchEnvironment> makeSystemLaunchEnvironment(LauncherFile& launcherFile, TempItems& tempItems) {
+    return std::make_unique<SystemLaunchEnvironment>(launcherFile, tempItems);
 }
 
 }  // namespace mg

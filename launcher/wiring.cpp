@@ -18,6 +18,7 @@
 #include "base/settings.h"
 #include "system/child_process.h"
 #include "system/temp.h"
+#include "system/temp_items.h"
 #include "ui/progress.h"
 
 namespace mg {
@@ -74,15 +75,16 @@ private:
 // over the run's launches, and the search the JVM files the run loaded.
 struct SystemObjects {
     LauncherFile& launcherFile = mg::launcherFile();
+    std::unique_ptr<TempItems> tempItems = makeSystemTempItems();
     std::unique_ptr<VerifyCacheStore> verifyCache = makeSystemVerifyCacheStore();
     std::unique_ptr<VerifySystem> verify = makeSystemVerify(launcherFile, *verifyCache);
     std::unique_ptr<SearchSystem> searchSystem = makeSystemSearch(*verify);
     JvmSearch search{*searchSystem};
-    std::unique_ptr<TempFileMaker> tempFiles = makeSystemTempFiles();
-    std::unique_ptr<JvmDiscoverySystem> jvmSystem = makeSystemJvmDiscovery(search, *tempFiles, launcherFile);
+    std::unique_ptr<JvmDiscoverySystem> jvmSystem = makeSystemJvmDiscovery(search, *tempItems, launcherFile);
     JvmDiscovery jvm{*jvmSystem};
-    std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile);
-    std::unique_ptr<InstallAndLaunchSystem> launchSystem = makeSystemInstallAndLaunch(launcherFile, *environment);
+    std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile, *tempItems);
+    std::unique_ptr<InstallAndLaunchSystem> launchSystem =
+        makeSystemInstallAndLaunch(launcherFile, *environment, *tempItems);
     ScriptVerifyRunner verifyRunner{environment.get()};
     SystemContent content{search};
     SystemActions actions{jvm, *launchSystem};

@@ -121,21 +121,21 @@ TEST_F(InterpreterTest, CancelEndsALoopQuietlyAtTheNextJump) {
 }
 
 // Commands that keep the default cancel query.
-class DefaultCancelOperations : public NullCommands {
+class DefaultCancelCommands : public NullCommands {
 public:
     bool cancelRequested() override { return LaunchCommands::cancelRequested(); }
 };
 
 TEST_F(InterpreterTest, DefaultCancelQueryReadsTheProcessFlag) {
     TagFile program = makeProgram({":L", "GOTO L"});
-    DefaultCancelOperations ops;
+    DefaultCancelCommands ops;
     mg::cancelRequested = true;
     Ending e = runProgram(program, ops);
     mg::cancelRequested = false;
     EXPECT_EQ(e.outcome, Outcome::Ok);
 }
 
-class ThrowingOperations : public NullCommands {
+class ThrowingCommands : public NullCommands {
 public:
     void installJvm(std::int32_t) override { throw LauncherException("No JVM installer in this launcher."); }
 };
@@ -156,7 +156,7 @@ TEST_F(InterpreterTest, DriverWrapping) {
         SCOPED_TRACE(r.message);
         TagFile program;
         for (const char* s : r.statements) program.addValue(INSTRUCTIONS_TAG, s);
-        ThrowingOperations ops;
+        ThrowingCommands ops;
         Instructions instructions(program, ops, ops);
         Ending e = capture([&] { runInstructions(instructions); });
         EXPECT_EQ(e.outcome, Outcome::Launcher);

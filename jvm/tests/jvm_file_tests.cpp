@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "jvm/jvm_file.h"
+#include "tests/support/fake_temp_items.h"
 
 #ifdef _WIN32
 #include "system/temp.h"
@@ -169,21 +170,6 @@ TEST(Hints, PlatformHints) {
     for (const char* hive : {"hkey_local_machine", "HKLM", "", "HKEY_DYN_DATA"}) EXPECT_FALSE(isKnownHive(hive)) << hive;
 }
 
-// Hands out numbered files in the test's working directory.
-class ScratchFiles : public TempFileMaker {
-public:
-    String createTempFile() override {
-        String path = "jvm_file_match_" + std::to_string(++count) + ".tmp";
-        made.push_back(path);
-        return path;
-    }
-    ~ScratchFiles() override {
-        for (const String& path : made) std::remove(path.c_str());
-    }
-    int count = 0;
-    StringList made;
-};
-
 std::string readFile(const String& path) {
     std::ifstream in(path);  // text mode, as the copy is written
     std::ostringstream s;
@@ -196,7 +182,7 @@ TEST(JvmMatchCopies, EachCopyHoldsItsOwnHomeAndPath) {
     tags.setValue("DESC", "Test JVM");
     tags.setValue("JVM_EXE", "bin\\java.exe");
     tags.setValue("JVM_HOME", "C:\\old");
-    ScratchFiles files;
+    FakeTempItems files("jvm_file_match_");
 
     JvmMatch first("C:\\jdk1\\", tags);
     JvmMatch second("D:\\jdk2", tags);
@@ -274,7 +260,7 @@ TEST(JvmMatchCopies, SystemCopyIsARegisteredTemporaryFile) {
     TagFile tags;
     tags.setValue("JVM_EXE", "bin\\java.exe");
     JvmMatch match("C:\\jdk", tags);
-    String path = match.writeJvmFile(*makeSystemTempFiles());
+    String path = match.writeJvmFile(*makeSystemTempItems());
     EXPECT_EQ(path.find(getTempRoot()), 0u) << path;
     StringList registered = registeredTempFiles();
     EXPECT_NE(std::find(registered.begin(), registered.end(), path), registered.end());

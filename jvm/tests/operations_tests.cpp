@@ -11,28 +11,17 @@
 
 #include "instructions/variables.h"
 #include "tests/support/fake_search_system.h"
+#include "tests/support/fake_temp_items.h"
 #include "base/settings.h"
 
 namespace mg {
 
 namespace {
 
-class FakeTempFiles : public TempFileMaker {
-public:
-    String createTempFile() override {
-        String path = String(::testing::TempDir()) + "mg_ops_copy" + String(std::to_string(++count)) + ".jvm";
-        created.push_back(path);
-        return path;
-    }
-    int count = 0;
-    StringList created;
-};
-
 class FakeDiscoverySystem : public JvmDiscoverySystem {
 public:
     JvmSearch& search() override { return jvmSearch; }
-    TempFileMaker& tempFiles() override { return files; }
-    void keepTempFile(const String& path) override { kept.push_back(path); }
+    TempItems& tempItems() override { return files; }
     const FileEntry* entryById(std::int32_t id) override {
         auto it = entries.find(id);
         return it == entries.end() ? nullptr : &it->second;
@@ -41,9 +30,8 @@ public:
 
     FakeSearchSystem searchSystem;
     JvmSearch jvmSearch{searchSystem};
-    FakeTempFiles files;
+    FakeTempItems files{String(::testing::TempDir()) + "mg_ops_copy"};
     std::map<std::int32_t, FileEntry> entries;
-    StringList kept;
     String output;
 };
 
@@ -66,9 +54,6 @@ protected:
         ops.jvmSearch.addJvmFile(jvm);
         ops.searchSystem.drives = {"C:"};
     }
-    void TearDown() override {
-        for (const String& path : ops.files.created) std::remove(path.c_str());
-    }
     TagFile jvm;
     FakeDiscoverySystem ops;
 };
@@ -79,11 +64,11 @@ TEST_F(OperationsTest, FindSetsVariablesAndWritesTheCopy) {
     JvmDiscovery(ops).findJvm(false, false);
     EXPECT_EQ(1, getNumericVariable(1));
     EXPECT_EQ("C:\\jdk", getStringVariable(1));
-    ASSERT_EQ(StringList{getStringVariable(2)}, ops.files.created);
+    ASSERT_EQ(StringList{getStringVariable(2)}, ops.files.files);
     const std::string copy = readFile(getStringVariable(2));
     EXPECT_NE(std::string::npos, copy.find("C:\\jdk"));
     EXPECT_NE(std::string::npos, copy.find(getStringVariable(2)));
-    EXPECT_TRUE(ops.kept.empty());  // FIND_JVM's copy goes at exit
+    EXPECT_TRUE(ops.files.keptFiles.empty());  // FIND_JVM's copy goes at exit
 }
 
 TEST_F(OperationsTest, FindWithoutMatchOrWithBadHiveLeavesVariablesEmpty) {
@@ -124,7 +109,7 @@ TEST_F(OperationsTest, SearchActionOutput) {
         ops.searchSystem.valid.clear();
         if (c.valid) ops.searchSystem.valid = {{"A", "C:\\jdk"}};
         ops.output.clear();
-        ops.kept.clear();
+        ops.files.keptFiles.clear();
         JvmDiscovery(ops).searchAction(false, false);
         if (String(c.name) == "match") {
             EXPECT_EQ("1\nC:\\jdk\n" + getStringVariable(2) + "\n", ops.output);
@@ -133,7 +118,7 @@ TEST_F(OperationsTest, SearchActionOutput) {
         } else {
             EXPECT_EQ("", ops.output);
         }
-        EXPECT_EQ(c.kept, !ops.kept.empty());
+        EXPECT_EQ(c.kept, !ops.files.keptFiles.empty());
     }
 }
 
@@ -141,11 +126,11 @@ TEST_F(OperationsTest, SearchAllPrintsEveryMatchWithItsOwnCopy) {
     ops.searchSystem.files["C:\\"] = {"C:\\j1\\bin\\java.exe", "C:\\j2\\bin\\java.exe"};
     ops.searchSystem.valid = {{"A", "C:\\j1"}, {"A", "C:\\j2"}};
     JvmDiscovery(ops).searchAllAction(false, false);
-    ASSERT_EQ(2u, ops.files.created.size());
-    const String& f1 = ops.files.created[0];
-    const String& f2 = ops.files.created[1];
+    ASSERT_EQ(2u, ops.files.files.size());
+    const String& f1 = ops.files.files[0];
+    const String& f2 = ops.files.files[1];
     EXPECT_EQ("2\nC:\\j1\n" + f1 + "\nC:\\j2\n" + f2 + "\n", ops.output);
-    EXPECT_EQ(ops.files.created, ops.kept);
+    EXPECT_EQ(ops.files.files, ops.files.keptFiles);
     EXPECT_NE(std::string::npos, readFile(f1).find("C:\\j1"));
     EXPECT_EQ(std::string::npos, readFile(f1).find("C:\\j2"));
     EXPECT_NE(std::string::npos, readFile(f2).find(f2));

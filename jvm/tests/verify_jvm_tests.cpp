@@ -72,7 +72,8 @@ protected:
 
     std::unique_ptr<VerifyCacheStore> cache = makeSystemVerifyCacheStore();
     std::unique_ptr<VerifySystem> system = makeSystemVerify(launcherFile(), *cache);
-    std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile());
+    std::unique_ptr<TempItems> tempItems = makeSystemTempItems();
+    std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile(), *tempItems);
 
     ScriptVerifyRunner runner{environment.get()};
     TagFile jvm;

@@ -12,6 +12,7 @@
 #include "base/front.h"
 #include "base/settings.h"
 #include "tests/support/fake_launch_environment.h"
+#include "tests/support/fake_temp_items.h"
 #include "ui/host_ui.h"
 
 namespace mg {
@@ -43,22 +44,12 @@ public:
         return nullptr;
     }
     LaunchScript* launchScript() override { return script.get(); }
-    String createTempDir() override {
-        String dir = "launch_ops_tmp" + std::to_string(++tempCount);
-        tempDirs.push_back(dir);
-        return dir;
-    }
-    void unregisterTempDir(const String& path) override { unregistered.push_back(path); }
+    TempItems& tempItems() override { return temp; }
     String extractTo(const FileEntry& entry, const String& directory) override {
         String path = directory + "\\" + entry.name;
         std::ofstream(path.c_str()) << "installer";
         return path;
     }
-    void deletePath(const String& path) override {
-        deleted.push_back(path);
-        std::remove(path.c_str());
-    }
-    bool fileExists(const String& path) override { return std::ifstream(path.c_str()).good(); }
     void runProcess(const String& commandLine, const String& directory, bool showConsole, bool capture,
                     bool wait) override {
         runs.push_back(ProcessRun{commandLine, directory, showConsole, capture, wait});
@@ -80,8 +71,7 @@ public:
 
     std::vector<std::unique_ptr<FileEntry>> entries;
     std::unique_ptr<LaunchScript> script;
-    int tempCount = 0;
-    StringList tempDirs, unregistered, deleted;
+    FakeTempItems temp{"launch_ops_tmp"};
     std::vector<ProcessRun> runs;
     std::function<void(const String&)> onRun;
     String chosenFolder;
@@ -106,7 +96,7 @@ protected:
         std::remove(kLogFile);
     }
     void TearDown() override {
-        for (const String& dir : system.tempDirs) std::remove(String(dir + "\\jvm").c_str());
+        for (const String& dir : system.temp.dirs) std::remove(String(dir + "\\jvm").c_str());
         std::remove("chosen\\jvm");
         logPath.clear();
         std::remove(kLogFile);
@@ -192,8 +182,8 @@ TEST_F(LaunchOpsTest, InstallJvmModes) {
         EXPECT_FALSE(run.showConsole);
         EXPECT_TRUE(run.capture);
         EXPECT_TRUE(run.wait);
-        ASSERT_EQ(system.deleted.size(), 1u);
-        EXPECT_EQ(system.deleted[0], directory + "\\setup.exe");
+        ASSERT_EQ(system.temp.deleted.size(), 1u);
+        EXPECT_EQ(system.temp.deleted[0], directory + "\\setup.exe");
         if (row.expectedN1 == 1) {
             String jvmPath = directory + "\\jvm";
             EXPECT_EQ(getStringVariable(1), jvmPath);
@@ -229,7 +219,7 @@ TEST_F(LaunchOpsTest, InstallJvmWithoutInstallerStops) {
     }
     EXPECT_EQ(getNumericVariable(1), 0);
     EXPECT_EQ(getStringVariable(1), "");
-    EXPECT_TRUE(system.tempDirs.empty());
+    EXPECT_TRUE(system.temp.dirs.empty());
 }
 
 TEST_F(LaunchOpsTest, InstallerThatCannotStartIsRemovedAndReported) {
@@ -237,8 +227,8 @@ TEST_F(LaunchOpsTest, InstallerThatCannotStartIsRemovedAndReported) {
     system.chosenFolder = "chosen";
     system.onRun = [](const String&) { throw LauncherException("CreateProcess failed  ==>  no"); };
     EXPECT_THROW(ops.installJvm(2), LauncherException);
-    ASSERT_EQ(system.deleted.size(), 1u);
-    EXPECT_EQ(system.deleted[0], "chosen\\setup.exe");
+    ASSERT_EQ(system.temp.deleted.size(), 1u);
+    EXPECT_EQ(system.temp.deleted[0], "chosen\\setup.exe");
     EXPECT_EQ(getNumericVariable(1), 0);
 }
 
@@ -299,7 +289,7 @@ TEST_F(LaunchOpsTest, ExecuteEmbeddedLauncherHandsOverTheRun) {
     EXPECT_FALSE(run.capture);
     EXPECT_FALSE(run.wait);
     // Left for the second launcher to remove.
-    EXPECT_EQ(system.unregistered, StringList{"launch_ops_tmp1"});
+    EXPECT_EQ(system.temp.keptDirs, StringList{"launch_ops_tmp1"});
     std::remove("launch_ops_tmp1\\second.exe");
 }
 
@@ -307,8 +297,8 @@ TEST_F(LaunchOpsTest, ExecuteEmbeddedLauncherThatDoesNotStartLeavesItsDirectoryT
     system.addEntry(FT_EMBEDDED_LAUNCHER, 5, "second.exe");
     system.onRun = [](const String&) { throw LauncherException("CreateProcess failed  ==>  no"); };
     EXPECT_THROW(ops.executeEmbeddedLauncher(0), LauncherException);
-    EXPECT_EQ(system.tempDirs, StringList{"launch_ops_tmp1"});
-    EXPECT_TRUE(system.unregistered.empty());
+    EXPECT_EQ(system.temp.dirs, StringList{"launch_ops_tmp1"});
+    EXPECT_TRUE(system.temp.keptDirs.empty());
     std::remove("launch_ops_tmp1\\second.exe");
 }
 
@@ -322,7 +312,7 @@ TEST_F(LaunchOpsTest, ExecuteEmbeddedLauncherRefusesOtherEntries) {
         EXPECT_EQ(logText(), "ERROR: Unable to execute the embedded launcher.\n");
     }
     EXPECT_TRUE(system.runs.empty());
-    EXPECT_TRUE(system.tempDirs.empty());
+    EXPECT_TRUE(system.temp.dirs.empty());
 }
 
 TEST_F(LaunchOpsTest, LaunchWithJvmFileRunsTheScript) {

@@ -21,7 +21,8 @@ String helperCommand(const char* arguments) {
 }
 
 LaunchEnvironment& systemLaunchEnvironment() {
-    static std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile());
+    static std::unique_ptr<TempItems> tempItems = makeSystemTempItems();
+    static std::unique_ptr<LaunchEnvironment> environment = makeSystemLaunchEnvironment(launcherFile(), *tempItems);
     return *environment;
 }
 

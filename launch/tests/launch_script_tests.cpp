@@ -729,7 +729,7 @@ TEST_F(LaunchScriptTest, LongCommandGoesThroughAnArgumentFile) {
         env.files.clear();
         if (row.release) env.files["C:\\jdk\\release"] = String("IMPLEMENTOR=\"x\"\n") + row.release + "\n";
         env.runs.clear();
-        env.tempFiles.clear();
+        env.temp.files.clear();
         LaunchScript script(tags, true, &env);
         JvmFile jvmFile(jvm);
         if (!row.argumentFile) {
@@ -744,14 +744,14 @@ TEST_F(LaunchScriptTest, LongCommandGoesThroughAnArgumentFile) {
         }
         script.execute(jvmFile, nullptr, false);
         ASSERT_EQ(env.runs.size(), 1u);
-        ASSERT_EQ(env.tempFiles.size(), 1u);
+        ASSERT_EQ(env.temp.files.size(), 1u);
         // The fewest leading arguments move, in order; the rest stays as written.
-        EXPECT_EQ(env.runs[0].commandLine, "C:\\jdk\\bin\\java.exe @" + env.tempFiles[0] + " Main \"two words\"");
-        std::ifstream in(env.tempFiles[0].c_str(), std::ios::binary);
+        EXPECT_EQ(env.runs[0].commandLine, "C:\\jdk\\bin\\java.exe @" + env.temp.files[0] + " Main \"two words\"");
+        std::ifstream in(env.temp.files[0].c_str(), std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         EXPECT_EQ(text.str(), "\"-Xmx64m\"\n\"-classpath\"\n\"" + classpath + "\"\n");
-        std::remove(env.tempFiles[0].c_str());
+        std::remove(env.temp.files[0].c_str());
     }
 }
 
@@ -782,8 +782,8 @@ TEST_F(LaunchScriptTest, LargeOutputIsLoggedWholeAndKeptBounded) {
     EXPECT_TRUE(logText() == expected) << "the log differs from the output";
     EXPECT_EQ(script.standardOutput(), output.substr(0, KeptOutput::headLimit));
     EXPECT_EQ(script.errorTail(), error.substr(error.size() - KeptOutput::tailLimit));
-    ASSERT_EQ(env.tempFiles.size(), 1u);
-    EXPECT_EQ(std::fopen(env.tempFiles[0].c_str(), "rb"), nullptr) << "the spool file is left";
+    ASSERT_EQ(env.temp.files.size(), 1u);
+    EXPECT_EQ(std::fopen(env.temp.files[0].c_str(), "rb"), nullptr) << "the spool file is left";
 }
 
 }  // namespace mg

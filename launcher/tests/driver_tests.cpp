@@ -41,7 +41,7 @@ std::string launcherWithProgram(const std::string& statement) {
     return launcherWithText("INSTRUCTIONS:\n" + statement + "\n/:\n");
 }
 
-class Recorder : public DriverActions {
+class RecordingActions : public DriverActions {
 public:
     std::vector<std::string> calls;
     std::string output;
@@ -117,7 +117,7 @@ protected:
         return out;
     }
 
-    Recorder actions;
+    RecordingActions actions;
 };
 
 const char* const OPEN_FAILED = "Unable to open input file specified on the command line after the -in option.";

@@ -44,14 +44,6 @@ String FakeLaunchEnvironment::applicationArchive(const String& fileName) {
     return "C:\\TEMP\\app1\\" + fileName;
 }
 
-String FakeLaunchEnvironment::createTempFile() {
-    String path = "fake_env_temp_" + toDecimal(static_cast<std::int32_t>(tempFiles.size())) + ".tmp";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file) std::fclose(file);
-    tempFiles.push_back(path);
-    return path;
-}
-
 unsigned long FakeLaunchEnvironment::runProcess(const String& commandLine, const String& workingDirectory,
                                                 bool showConsole, bool capture, OutputSink& sink) {
     if (failStart) throw LauncherException("Execution of Child Process Failed");

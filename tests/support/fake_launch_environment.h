@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "launch/launch_script_env.h"
+#include "tests/support/fake_temp_items.h"
 
 namespace mg {
 
@@ -27,7 +28,7 @@ public:
     StringList extractClasspathArchives() override;
     String applicationArchive() override;
     String applicationArchive(const String& fileName) override;
-    String createTempFile() override;
+    TempItems& tempItems() override { return temp; }
     unsigned long runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
                              bool capture, OutputSink& sink) override;
     int runAttached(const String& commandLine, const String& workingDirectory) override;
@@ -44,7 +45,7 @@ public:
     String childError;
     bool failStart = false;
     unsigned long exitCode = 0;
-    StringList tempFiles;  // made by createTempFile, in the current directory
+    FakeTempItems temp{"fake_env_temp_"};  // files in the current directory
     int attachedExitCode = 0;
     std::vector<FakeProcessRun> runs;
 };
