@@ -3,7 +3,6 @@
 // the tag files of the launcher file, and the commands of the instructions
 // program are the layers' own objects on the launcher's own systems.
 #include "instructions/instructions.h"
-#include "jvm/jvm_file.h"
 #include "jvm/operations.h"
 #include "jvm/search.h"
 #include "jvm/verify.h"
