@@ -2,44 +2,45 @@
 # Installs everything a fresh Debian 12 machine needs to build and test the
 # launcher. Safe to run again: it only installs what is missing.
 set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=apt-lib.sh
+. "$here/scripts/apt-lib.sh"
 
-SUDO=""
-if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+APT_PREFIX=()
+if [ "$(id -u)" != 0 ]; then APT_PREFIX=(sudo); fi
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev clang-tidy cppcheck
+  cmake make g++ clang libclang-rt-14-dev clang-tidy cppcheck file
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 lld
-  wine wine64 wine64-tools libc6:i386 xvfb xauth x11-apps imagemagick
+  wine wine64 wine64-tools xvfb xauth x11-apps imagemagick
   googletest libgtest-dev libgmock-dev
   default-jdk-headless
   osslsigncode openssl icoutils python3-pefile
 )
 
-missing=()
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
-  need_update=1
-fi
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed"; then
-    missing+=("$p")
+# 32-bit Windows programs run on this machine's own Wine only where its kernel
+# executes 32-bit code. Elsewhere they run in the emulated machine
+# (scripts/i686-machine.sh), and the host needs no i386 package at all.
+added_arch=0
+if "$here/scripts/can-run-32bit.sh"; then
+  packages+=(libc6:i386 wine32:i386)
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${APT_PREFIX[@]}" dpkg --add-architecture i386
+    added_arch=1
   fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
-elif [ "${need_update:-0}" = 1 ]; then
-  $SUDO apt-get update -q
+else
+  packages+=(qemu-system-x86 debootstrap e2fsprogs)
 fi
-# 32-bit Wine only where this machine can execute 32-bit programs: some
-# virtual machines cannot, and there Debian's wine script must fall back to
-# wine64 (the tests then build the 64-bit flavour, scripts/windows-arch.sh).
-if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-  if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"; then
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q wine32:i386
-  fi
-elif dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"; then
+
+mapfile -t todo < <(apt_missing "${packages[@]}")
+if [ ${#todo[@]} -gt 0 ] || [ $added_arch = 1 ]; then
+  apt_update
+fi
+apt_install setup "${packages[@]}"
+
+if ! "$here/scripts/can-run-32bit.sh" && [ -z "$(apt_missing wine32:i386)" ]; then
+  # Debian's wine script must fall back to wine64 here.
   echo "setup: this machine cannot run 32-bit programs; removing wine32 so that wine uses wine64"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get remove -y -q wine32:i386
+  apt_run remove -y -q wine32:i386
 fi
 echo "setup: all packages present"
