@@ -316,8 +316,13 @@ String LaunchScript::classPath(const StringList& args, const String& text) {
     append(environmentMode ? stripQuotes(archive) : archive);
 
     if (useEmbeddedClasspath_) {
-        for (const String& extracted : environment().extractClasspathArchives())
-            append(LiteralScope::protect(extracted));
+        // A blank in the temporary folder's name would split the class path
+        // into two arguments; Java joins the quoted pieces of one word again.
+        // A variable's value takes no quotes.
+        for (const String& extracted : environment().extractClasspathArchives()) {
+            const bool quote = !environmentMode && extracted.find(' ') != String::npos;
+            append(LiteralScope::protect(quote ? "\"" + extracted + "\"" : extracted));
+        }
     }
     for (const String& line : sideFileLines(".cp2")) append(line);
 

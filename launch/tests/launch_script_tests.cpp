@@ -342,6 +342,17 @@ TEST_F(ClassPathTest, OrderOfSources) {
     EXPECT_EQ(env.extractions, 1);
 }
 
+TEST_F(ClassPathTest, ExtractedArchivesInAFolderWithABlankStayOneArgument) {
+    env.files.clear();
+    jvm.removeTag("JVM_CLASSPATH");
+    env.classpathArchives = {"C:\\temp dir\\d1\\a.jar", "C:\\TEMP\\d1\\b.jar"};
+    EXPECT_EQ(buildScript("%CP%()", nullptr), "-classpath \"C:\\temp dir\\d1\\a.jar\";C:\\TEMP\\d1\\b.jar");
+    jvm.setValue("USE_CP_ENV_VAR", "1");
+    jvm.setValue("CP_ENV_VAR", "CLASSPATH");
+    buildScript("%CP%()", nullptr);
+    EXPECT_EQ(env.variables["CLASSPATH"], "C:\\temp dir\\d1\\a.jar;C:\\TEMP\\d1\\b.jar");
+}
+
 TEST_F(ClassPathTest, EmptyClassPathGivesNothing) {
     env.files.clear();
     env.classpathArchives.clear();
