@@ -29,11 +29,13 @@ bool endsWithExeAfterBackslash(const String& path, const String& exe) {
 
 
 // A home to verify, the line that says where it came from, and the version
-// its pattern matched (empty for a plain hint).
+// its pattern matched (empty for a plain hint); for a registry home, a second
+// line that names its view.
 struct HintCandidate {
     String home;
     String logLine;
     String version;
+    String viewLine;
 };
 using HintCandidates = std::vector<HintCandidate>;
 
@@ -73,37 +75,57 @@ std::unique_ptr<JvmMatch> tryCandidates(JvmFile& jvm, const HintCandidates& cand
     std::unique_ptr<JvmMatch> match;
     for (std::size_t i = 0; i < candidates.size() && !match; ++i) {
         writeLog(candidates[i].logLine);
+        if (!candidates[i].viewLine.empty()) writeLog(candidates[i].viewLine);
         match = system.verifyAt(jvm, candidates[i].home, verifyClasspath, verifyClassName);
     }
     return match;
 }
 
+// PREFER_64_BIT: the JVM file would rather have a 64-bit JVM where both
+// registry views name one.
+bool prefers64Bit(const JvmFile& jvm) { return jvm.tagFile().getBool("PREFER_64_BIT", false); }
+
+const char* viewName(RegistryView view) { return view == RegistryView::Bits64 ? "64-bit" : "32-bit"; }
+
+// The homes one registry key names in its views, in the order they are
+// tried. The launcher's own view comes first, as when only that view was
+// read: an application with 32-bit native libraries may rely on finding the
+// 32-bit JVM. With prefer64Bit the 64-bit view's home comes first. A home
+// that both views name (a key both share) is one candidate.
+HintCandidates viewCandidates(const ViewHomes& read, const String& hint, const String& version, bool prefer64Bit) {
+    ViewHomes homes = read;
+    if (prefer64Bit)
+        std::stable_partition(homes.begin(), homes.end(),
+                              [](const ViewHome& h) { return h.view == RegistryView::Bits64; });
+    HintCandidates candidates;
+    for (const ViewHome& h : homes) {
+        if (h.home.empty()) continue;
+        addCandidates(candidates,
+                      HintCandidates{HintCandidate{h.home, "Checking JVM at " + h.home + " which was resolved from platform hint " + hint,
+                                                   version, String("   in the ") + viewName(h.view) + " registry view"}});
+    }
+    return candidates;
+}
+
 // The homes a platform hint names. A plain hint is read as it always was;
 // a hint with `*` or `?` in its key path names every matching key, newest
-// first.
-HintCandidates platformHintCandidates(const String& hint, SearchSystem& system) {
+// first. Each key gives a home for each registry view that holds it.
+HintCandidates platformHintCandidates(const String& hint, bool prefer64Bit, SearchSystem& system) {
     HintCandidates candidates;
     if (hint.empty()) return candidates;
     PlatformHint parts;
     parsePlatformHint(hint, parts);
     if (!parts.complete || !hasNamePattern(parts.keyPath) || !isKnownHive(parts.hive)) {
         // Also the unknown hive of a pattern: the system reports it.
-        const String home = system.resolvePlatformHint(hint);
-        if (!home.empty())
-            candidates.push_back(HintCandidate{home, "Checking JVM at " + home + " which was resolved from platform hint " + hint,
-                                               String()});
-        return candidates;
+        return viewCandidates(system.resolvePlatformHint(hint), hint, String(), prefer64Bit);
     }
     const std::vector<PatternMatch> keys = expandPattern(
         String(), parts.keyPath, [&](const String& parent) { return system.registrySubkeys(parts.hive, parent); });
     writeLog("Platform hint " + hint + (keys.empty() ? " matches no key" : " matches " + joinNames(keys)));
     for (const PatternMatch& key : keys) {
         const String concrete = parts.hive + "\\" + key.path + "\\" + parts.valueName;
-        const String home = system.resolvePlatformHint(concrete);
-        if (home.empty()) continue;
         addCandidates(candidates,
-                      HintCandidates{HintCandidate{
-                          home, "Checking JVM at " + home + " which was resolved from platform hint " + concrete, key.version}});
+                      viewCandidates(system.resolvePlatformHint(concrete), concrete, key.version, prefer64Bit));
     }
     return candidates;
 }
@@ -197,7 +219,8 @@ std::unique_ptr<JvmMatch> searchPlatformHints(JvmFile& jvm, const String& verify
     std::unique_ptr<JvmMatch> match;
     for (std::size_t i = 0; i < count && !match; ++i) {
         // A plain hint is resolved only after the one before it was tried.
-        const HintCandidates candidates = platformHintCandidates(tags.getValue("PLATFORM_HINT", i), system);
+        const HintCandidates candidates =
+            platformHintCandidates(tags.getValue("PLATFORM_HINT", i), prefers64Bit(jvm), system);
         match = tryCandidates(jvm, candidates, verifyClasspath, verifyClassName, system);
     }
     return match;
@@ -227,7 +250,7 @@ std::unique_ptr<JvmMatch> searchHintsNewestFirst(JvmFile& jvm, const String& ver
     HintCandidates all;
     const std::size_t platformCount = tags.valueCount("PLATFORM_HINT");
     for (std::size_t i = 0; i < platformCount; ++i)
-        addCandidates(all, platformHintCandidates(tags.getValue("PLATFORM_HINT", i), system));
+        addCandidates(all, platformHintCandidates(tags.getValue("PLATFORM_HINT", i), prefers64Bit(jvm), system));
     const StringList drives = system.listFixedDrives();
     const std::size_t pathCount = tags.valueCount("PATH_HINT");
     for (std::size_t i = 0; i < pathCount; ++i)

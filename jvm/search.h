@@ -18,6 +18,18 @@ namespace mg {
 
 class JvmSearch;
 
+// The registry views of 64-bit Windows: 32-bit programs see the 32-bit one
+// (WOW6432Node) unless they ask for the other. 32-bit Windows has the 32-bit
+// view alone.
+enum class RegistryView { Bits32, Bits64 };
+
+// The home that one registry view holds for a platform hint.
+struct ViewHome {
+    RegistryView view;
+    String home;
+};
+using ViewHomes = std::vector<ViewHome>;
+
 // What the search needs from the system.
 class SearchSystem {
 public:
@@ -28,9 +40,12 @@ public:
     virtual std::unique_ptr<JvmMatch> verifyAt(JvmFile& jvm, const String& home,
                                                const String& verifyClasspath,
                                                const String& verifyClassName) = 0;
-    // The home a platform hint names, or empty (a missing key or value is
-    // logged). Throws LauncherException for a hive not in the table.
-    virtual String resolvePlatformHint(const String& hint) = 0;
+    // The homes a platform hint names, one for each registry view that holds
+    // it, the launcher's own view first (the other is read on 64-bit Windows
+    // only); empty when no view holds it, the system's reason logged. Which
+    // home is tried first is the search's choice, not the system's. Throws
+    // LauncherException for a hive not in the table.
+    virtual ViewHomes resolvePlatformHint(const String& hint) = 0;
     // The fixed drives as "C:", in the system's order. Throws
     // LauncherException when the system reports no drives at all.
     virtual StringList listFixedDrives() = 0;

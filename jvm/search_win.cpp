@@ -45,13 +45,20 @@ bool runningUnderWow64() {
     return isWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-// The registry view a hint is read in after the default one, or 0 when there
-// is none: the 64-bit view for the 32-bit launcher on 64-bit Windows; for a
-// 64-bit build (local trials under a 64-bit-only Wine), the 32-bit view that
-// x86 installers write.
+// The view the launcher reads without asking for one: its own bitness's.
+RegistryView ownRegistryView() { return sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32; }
+
+// The registry view a hint is read in besides the default one, or 0 when
+// there is none: the 64-bit view for the 32-bit launcher on 64-bit Windows;
+// for a 64-bit build (local trials under a 64-bit-only Wine), the 32-bit view
+// that x86 installers write.
 REGSAM otherRegistryView() {
     if (sizeof(void*) == 8) return KEY_WOW64_32KEY;
     return runningUnderWow64() ? KEY_WOW64_64KEY : 0;
+}
+
+RegistryView otherViewOf(RegistryView view) {
+    return view == RegistryView::Bits32 ? RegistryView::Bits64 : RegistryView::Bits32;
 }
 
 // The value named by the hint in one registry view; when the key opens but
@@ -140,7 +147,7 @@ public:
         return mg::verifyAt(jvm, home, verifyClasspath, verifyClassName, verify_);
     }
 
-    String resolvePlatformHint(const String& hint) override { return mg::resolvePlatformHint(hint); }
+    ViewHomes resolvePlatformHint(const String& hint) override { return mg::resolvePlatformHint(hint); }
 
     StringList listFixedDrives() override {
         StringList drives;
@@ -207,28 +214,32 @@ LONG readRegistryString(HKEY key, const String& valueName, String& out) {
     return ERROR_SUCCESS;
 }
 
-String resolvePlatformHint(const String& hint) {
+ViewHomes resolvePlatformHint(const String& hint) {
+    ViewHomes homes;
     PlatformHint parts;
-    if (!parsePlatformHint(hint, parts)) return String();
+    if (!parsePlatformHint(hint, parts)) return homes;
     HKEY root = hiveKey(parts.hive);
     if (root == nullptr) throw LauncherException(formatStringText(IDS_INVALID_HIVE, StringList{parts.hive, hint}));
     if (!parts.complete) {
         // No key or no value name: nothing sound to read; the next hint may do.
         logInvalidHint(hint);
-        return String();
+        return homes;
     }
     String home;
     const LONG error = readHint(root, parts, 0, home);
-    if (error == ERROR_SUCCESS) return home;
-    // 64-bit JVM installers write the 64-bit view, which a 32-bit program
-    // does not see by default.
+    if (error == ERROR_SUCCESS) homes.push_back(ViewHome{ownRegistryView(), home});
+    // x86 and x64 installers each write their own view, which the other
+    // kind of program does not see by default; one version installed in both
+    // bitnesses is in both.
     const REGSAM other = otherRegistryView();
     if (other != 0) {
         String otherHome;
-        if (readHint(root, parts, other, otherHome) == ERROR_SUCCESS) return otherHome;
+        if (readHint(root, parts, other, otherHome) == ERROR_SUCCESS)
+            homes.push_back(ViewHome{otherViewOf(ownRegistryView()), otherHome});
     }
-    logInvalidHint(systemErrorText(static_cast<unsigned long>(error)));
-    return String();
+    // The reason of the default view, the one every Windows has.
+    if (homes.empty()) logInvalidHint(systemErrorText(static_cast<unsigned long>(error)));
+    return homes;
 }
 
 void listFixedDrives(StringList& drives) {

@@ -12,13 +12,13 @@ namespace mg {
 // (0 on success). The value's registry type is not checked.
 LONG readRegistryString(HKEY key, const String& valueName, String& out);
 
-// The home a platform hint names: the value, else the default value of the
-// key formed by everything after the hive, in the default registry view and
-// then in the other one (the 64-bit view for a 32-bit process on 64-bit
-// Windows, the 32-bit view for a 64-bit build). Empty
-// (with a warning) when neither can be read. Throws LauncherException for a
-// hive not in the table.
-String resolvePlatformHint(const String& hint);
+// The homes a platform hint names: the value, else the default value of the
+// key formed by everything after the hive, read in the default registry view
+// and in the other one (the 64-bit view for a 32-bit process on 64-bit
+// Windows, the 32-bit view for a 64-bit build), in that order, each that can
+// be read. Empty (with a warning) when neither can be read. Throws
+// LauncherException for a hive not in the table.
+ViewHomes resolvePlatformHint(const String& hint);
 
 // Appends the fixed drives as "C:". Throws LauncherException when the system
 // reports no drives.

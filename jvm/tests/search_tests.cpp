@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "tests/support/fake_search_system.h"
 #include "base/settings.h"
@@ -326,6 +329,111 @@ TEST_F(SearchTest, VariablesAndPathOnlyWhenTheFileAsks) {
     EXPECT_TRUE(results.empty());
     EXPECT_EQ((StringList{"HKEY_LOCAL_MACHINE\\K\\17\\V"}), system.hintsResolved);
     EXPECT_EQ(StringList{"A@C:\\jdk-17"}, system.verified);
+}
+
+// Where both registry views name a home for a hint, both are candidates: the
+// launcher's own view's first, unless the file prefers the 64-bit one.
+TEST(SearchRegistryViews, OrderOfTheHomesOfOneHint) {
+    const auto b32 = RegistryView::Bits32;
+    const auto b64 = RegistryView::Bits64;
+    struct Case {
+        const char* what;
+        RegistryView own;    // the launcher's view: 32-bit, or the 64-bit flavour's
+        const char* inOwn;   // the home the own view holds ("" none)
+        const char* inOther; // the home the other view holds ("" none)
+        bool prefer64Bit;
+        const char* valid;   // the one home that verifies ("" none)
+        StringList verified;
+    };
+    const Case cases[] = {
+        {"own view only", b32, "C:\\x86", "", false, "", {"A@C:\\x86"}},
+        {"other view only", b32, "", "C:\\x64", false, "", {"A@C:\\x64"}},
+        {"own view only, tag", b32, "C:\\x86", "", true, "", {"A@C:\\x86"}},
+        {"other view only, tag", b32, "", "C:\\x64", true, "", {"A@C:\\x64"}},
+        {"neither view", b32, "", "", true, "", {}},
+        {"both", b32, "C:\\x86", "C:\\x64", false, "", {"A@C:\\x86", "A@C:\\x64"}},
+        {"both, own verifies", b32, "C:\\x86", "C:\\x64", false, "C:\\x86", {"A@C:\\x86"}},
+        {"both, other after own fails", b32, "C:\\x86", "C:\\x64", false, "C:\\x64", {"A@C:\\x86", "A@C:\\x64"}},
+        {"both, tag", b32, "C:\\x86", "C:\\x64", true, "", {"A@C:\\x64", "A@C:\\x86"}},
+        {"both, tag, 64-bit verifies", b32, "C:\\x86", "C:\\x64", true, "C:\\x64", {"A@C:\\x64"}},
+        {"both, tag, 32-bit after 64-bit fails", b32, "C:\\x86", "C:\\x64", true, "C:\\x86", {"A@C:\\x64", "A@C:\\x86"}},
+        {"both name one home", b32, "C:\\jdk", "c:\\JDK\\", false, "", {"A@C:\\jdk"}},
+        {"64-bit flavour, both", b64, "C:\\x64", "C:\\x86", false, "", {"A@C:\\x64", "A@C:\\x86"}},
+        {"64-bit flavour, both, tag", b64, "C:\\x64", "C:\\x86", true, "", {"A@C:\\x64", "A@C:\\x86"}},
+        {"64-bit flavour, other view only", b64, "", "C:\\x86", true, "", {"A@C:\\x86"}},
+    };
+    const String hint = "HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft\\JDK\\17\\JavaHome";
+    for (const Case& c : cases) {
+        FakeSearchSystem system;
+        system.ownView = c.own;
+        if (c.inOwn[0] != '\0') system.registry[hint] = c.inOwn;
+        if (c.inOther[0] != '\0') system.otherRegistry[hint] = c.inOther;
+        if (c.valid[0] != '\0') system.valid = {{"A", c.valid}};
+        TagFile file;
+        file.setValue("DESC", "A");
+        file.setValue("JVM_EXE", "bin\\java.exe");
+        file.setValue("JVM_PROPERTIES", "java.version=...");
+        file.addValue("PLATFORM_HINT", hint);
+        if (c.prefer64Bit) file.setValue("PREFER_64_BIT", "1");
+        JvmFile jvm(file);
+        const std::unique_ptr<JvmMatch> match = searchPlatformHints(jvm, "v.jar", "Verify", system);
+        EXPECT_EQ(c.verified, system.verified) << c.what;
+        EXPECT_EQ(String(c.valid), match ? match->home : String()) << c.what;
+    }
+}
+
+// A pattern names several keys: newest key first, and each key's homes in
+// the order of its views; the same for PREFER_NEWEST.
+TEST_F(SearchTest, PatternKeysInBothViews) {
+    for (const char* newest : {"0", "1"}) {
+        system.verified.clear();
+        results.clear();
+        TagFile& a = jvm("A", "bin\\java.exe");
+        a.setValue("PREFER_64_BIT", "1");
+        a.setValue("PREFER_NEWEST", newest);
+        a.addValue("PLATFORM_HINT", "HKEY_LOCAL_MACHINE\\JDK\\17.*\\JavaHome");
+        system.subkeys["HKEY_LOCAL_MACHINE\\JDK"] = {"17.0.9", "17.0.12"};
+        system.registry["HKEY_LOCAL_MACHINE\\JDK\\17.0.9\\JavaHome"] = "C:\\x86\\jdk-17.0.9";
+        system.otherRegistry["HKEY_LOCAL_MACHINE\\JDK\\17.0.9\\JavaHome"] = "C:\\x64\\jdk-17.0.9";
+        system.registry["HKEY_LOCAL_MACHINE\\JDK\\17.0.12\\JavaHome"] = "C:\\x86\\jdk-17.0.12";
+        search.find(results);
+        EXPECT_EQ((StringList{"A@C:\\x86\\jdk-17.0.12", "A@C:\\x64\\jdk-17.0.9", "A@C:\\x86\\jdk-17.0.9"}),
+                  system.verified)
+            << "PREFER_NEWEST " << newest;
+        search.reset();
+    }
+}
+
+// The log names the view of each registry home, on a line of its own after
+// the line that was always written.
+TEST(SearchRegistryViews, TheViewOfEachHomeIsLogged) {
+    const String savedLogPath = logPath;
+    const bool savedHeader = logHeaderWritten;
+    logPath = ::testing::TempDir() + "search_views.log";
+    std::remove(logPath.c_str());
+    logHeaderWritten = true;
+    FakeSearchSystem system;
+    system.registry["HKEY_LOCAL_MACHINE\\K\\V"] = "C:\\x86";
+    system.otherRegistry["HKEY_LOCAL_MACHINE\\K\\V"] = "C:\\x64";
+    TagFile file;
+    file.setValue("DESC", "A");
+    file.setValue("JVM_EXE", "bin\\java.exe");
+    file.setValue("JVM_PROPERTIES", "java.version=...");
+    file.addValue("PLATFORM_HINT", "HKEY_LOCAL_MACHINE\\K\\V");
+    JvmFile jvm(file);
+    searchPlatformHints(jvm, "v.jar", "Verify", system);
+    std::ifstream in(logPath.c_str(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::remove(logPath.c_str());
+    logPath = savedLogPath;
+    logHeaderWritten = savedHeader;
+    EXPECT_EQ("Searching for A using platform hints\n"
+              "Checking JVM at C:\\x86 which was resolved from platform hint HKEY_LOCAL_MACHINE\\K\\V\n"
+              "   in the 32-bit registry view\n"
+              "Checking JVM at C:\\x64 which was resolved from platform hint HKEY_LOCAL_MACHINE\\K\\V\n"
+              "   in the 64-bit registry view\n",
+              text.str());
 }
 
 }  // namespace

@@ -12,9 +12,10 @@ endif()
 add_executable(cancel_java ${MG_SOURCE_DIR}/tests/helpers/cancel_java.cpp)
 target_link_options(cancel_java PRIVATE -static)
 
-# hints: the build's prefix; walk: a prefix of its own under this build tree
-# (made once, about half a minute), whose only fixed drive is the test's folder.
-foreach(case hints walk)
+# hints, views: the build's prefix; walk: a prefix of its own under this
+# build tree (made once, about half a minute), whose only fixed drive is the
+# test's folder. views writes JavaSoft keys in both registry views.
+foreach(case hints walk views)
   add_test(NAME e2e.search.${case}
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/search.sh ${case} ${MG_LAUNCHER}
             ${MG_HOST_BUILD}/bridge/java.exe.so ${MG_SOURCE_DIR} $<TARGET_FILE:cancel_java>)

@@ -7,6 +7,10 @@
 #          stays inside the test's folder: SEARCH_ALL and the exhaustive FIND,
 #          skipped folders, a home offered twice, and a cancel (CANCEL_JAVA:
 #          cancel_java.exe, a java.exe that closes the progress dialog)
+#   views  the build's prefix: one JDK version registered in both registry
+#          views, each with a home of its own bitness; which home the ready
+#          file (PREFER_64_BIT), a file without that tag and a file that
+#          requires a 32-bit JVM each find
 # Every run passes -mg:silent first: a message box would wait for ever.
 set -u
 case_name=$1 launcher=$2 bridge=$3 src=$4 cancel_java=${5:-}
@@ -257,6 +261,86 @@ ACTION: $action
   log_text run.log | grep -q 'The verify run was stopped: the user cancelled\.$' ||
     fail "hung verify run not stopped: $(log_text run.log)"
   log_text run.log | grep -q '^Verifying JVM at .*java\.exe' && fail "verified after the cancel (hung): $(log_text run.log)"
+  ;;
+views)
+  # The same JDK 17.0.9 installed by its x86 and its x64 installer: the same
+  # key in the 32-bit and the 64-bit registry view, each naming its own home.
+  # The launcher's own view is the one of its bitness (the 32-bit launcher,
+  # or the 64-bit stand-in), the other the one it reads besides.
+  # versioned-java.sh makes the x86 home report sun.arch.data.model 32.
+  unset JAVA_HOME JDK_HOME JRE_HOME
+  export MG_BRIDGE_JAVA=$src/tests/helpers/versioned-java.sh
+  work_unix=$WINEPREFIX/drive_c/mgtest-search-views
+  work_win='C:\mgtest-search-views'
+  rm -rf "$work_unix" && mkdir -p "$work_unix" && cd "$work_unix" || exit 1
+  cp "$launcher" mglauncher.exe
+  # The PE header's machine field: i386 or x86-64.
+  pe=$(od -An -tu4 -j60 -N4 mglauncher.exe | tr -d ' ')
+  machine=$(od -An -tx2 -j$((pe + 4)) -N2 mglauncher.exe | tr -d ' ')
+  case $machine in
+    014c) own=32 other=64 ;;
+    8664) own=64 other=32 ;;
+    *) fail "unknown machine [$machine] of $launcher"; e2e_finish "e2e.search.$case_name" ;;
+  esac
+  home32="$work_win\\x86\\jdk-17.0.9" home64="$work_win\\x64\\jdk-17.0.9"
+  "$src/tests/jvmhome/make-jvmhome.sh" "$work_unix/x86/jdk-17.0.9" "$bridge" >/dev/null
+  "$src/tests/jvmhome/make-jvmhome.sh" "$work_unix/x64/jdk-17.0.9" "$bridge" >/dev/null
+  printf 32 > "$work_unix/x86/jdk-17.0.9/mg-data-model"
+  home_of() { [ "$1" = 32 ] && printf '%s' "$home32" || printf '%s' "$home64"; }
+  unix_of() { [ "$1" = 32 ] && printf '%s' "$work_unix/x86/jdk-17.0.9" || printf '%s' "$work_unix/x64/jdk-17.0.9"; }
+  key='HKLM\SOFTWARE\JavaSoft\JDK\17.0.9'
+  hint='HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\JDK\17.0.9\JavaHome'
+  unregister() { for view in 32 64; do reg delete "$key" /f /reg:$view; done; }
+  trap unregister EXIT
+  unregister
+  reg add "$key" /v JavaHome /d "$home32" /f /reg:32
+  reg add "$key" /v JavaHome /d "$home64" /f /reg:64
+
+  # The ready file as it ships; the same without PREFER_64_BIT; the ready
+  # file asking for a 32-bit JVM. The verify cache stays out of the made
+  # files: a home that passed before must be run again once it is broken.
+  cp "$src/jvm/jvmfiles/java17.jvm" ready.jvm
+  grep -q '^PREFER_64_BIT: 1' ready.jvm || fail "java17.jvm does not prefer the 64-bit view"
+  grep -v '^PREFER_64_BIT:\|^VERIFY_CACHE:' ready.jvm > untagged.jvm
+  grep -v '^VERIFY_CACHE:' ready.jvm | sed 's/^JVM_PROPERTIES:$/&\n  sun.arch.data.model=32/' > wants32.jvm
+  grep -qx '  sun.arch.data.model=32' wants32.jvm || fail "wants32.jvm lacks its requirement"
+  views_search() {  # JVM-FILE
+    run "LOGFILE: $work_win\\run.log
+$VERIFY_SETTING
+JVM: $work_win\\$1
+ACTION: SEARCH
+"
+    [ -n "$(line 3)" ] && rm -f "$(unix_path "$(line 3)")"
+  }
+  # The registry homes tried, in order, and whether each names its view.
+  tried() { log_text run.log | sed -n "s/^Checking JVM at \(.*\) which was resolved from platform hint .*\$/\1/p" | tr '\n' ' '; }
+  view_logged() {  # BITS
+    log_text run.log | grep -A1 -xF "Checking JVM at $(home_of "$1") which was resolved from platform hint $hint" |
+      grep -qx "   in the $1-bit registry view"
+  }
+  expect() {  # WHAT FOUND-BITS TRIED-BITS...
+    local what=$1 found=$2 want=
+    shift 2
+    for bits in "$@"; do want="$want$(home_of "$bits") "; done
+    [ "$(line 1)" = 1 ] && [ "$(line 2)" = "$(home_of "$found")" ] ||
+      fail "$what: found [$out], not the $found-bit home; log: $(log_text run.log)"
+    [ "$(tried)" = "$want" ] || fail "$what: tried [$(tried)], not [$want]"
+    for bits in "$@"; do view_logged "$bits" || fail "$what: the $bits-bit view not logged: $(log_text run.log)"; done
+  }
+
+  views_search ready.jvm
+  expect "ready file" 64 64
+  views_search untagged.jvm
+  expect "without the tag" $own $own
+  touch "$(unix_of $own)/mg-broken"
+  views_search untagged.jvm
+  expect "without the tag, own home broken" $other $own $other
+  log_text run.log | grep -qF "Rejected JVM at $(home_of $own): " || fail "broken own home not refused: $(log_text run.log)"
+  rm -f "$(unix_of $own)/mg-broken"
+  views_search wants32.jvm
+  expect "wants a 32-bit JVM" 32 64 32
+  log_text run.log | grep -qxF "Rejected JVM at $home64: sun.arch.data.model is 64, wanted 32" ||
+    fail "the 64-bit home not refused for its data model: $(log_text run.log)"
   ;;
 *)
   fail "unknown case $case_name"

@@ -1,5 +1,6 @@
-// A search system for host tests: registry values, drives and the files on
-// each drive are tables; verification accepts the listed (DESC, home) pairs.
+// A search system for host tests: registry values (in the launcher's own
+// view and in the other), drives and the files on each drive are tables;
+// verification accepts the listed (DESC, home) pairs.
 #pragma once
 
 #include <map>
@@ -23,11 +24,17 @@ public:
         if (!valid.count({jvm.description(), home})) return nullptr;
         return std::unique_ptr<JvmMatch>(new JvmMatch(home, jvm.tagFile()));
     }
-    String resolvePlatformHint(const String& hint) override {
+    ViewHomes resolvePlatformHint(const String& hint) override {
         hintsResolved.push_back(hint);
         if (hint.compare(0, 4, "BAD\\") == 0) throw LauncherException("bad hive");
-        auto it = registry.find(hint);
-        return it == registry.end() ? String() : it->second;
+        ViewHomes homes;
+        auto own = registry.find(hint);
+        if (own != registry.end()) homes.push_back(ViewHome{ownView, own->second});
+        auto other = otherRegistry.find(hint);
+        if (other != otherRegistry.end())
+            homes.push_back(ViewHome{ownView == RegistryView::Bits32 ? RegistryView::Bits64 : RegistryView::Bits32,
+                                     other->second});
+        return homes;
     }
     StringList listFixedDrives() override {
         ++driveLists;
@@ -66,7 +73,9 @@ public:
     std::map<String, String> environment;
     std::set<String> failToStart;  // homes whose executable cannot be started
     std::set<std::pair<String, String>> valid;
-    std::map<String, String> registry;
+    RegistryView ownView = RegistryView::Bits32;  // the 32-bit launcher's
+    std::map<String, String> registry;            // the own view: hint -> home
+    std::map<String, String> otherRegistry;       // the other view (64-bit Windows)
     StringList drives;
     std::map<String, StringList> files;
     bool cancelDuringWalk = false;
