@@ -375,13 +375,24 @@ void writeResources(std::string& image, std::vector<Resource> resources) {
     std::uint32_t oldRva = getLE32(image, directory);
     const PeSection* old = oldRva ? sectionOf(pe, oldRva) : nullptr;
 
-    // The old section's bytes are overwritten in place, or kept as they are
-    // in an image that the loader must still take.
-    if (old && !within(old->rawPointer, old->rawSize, image.size()))
-        fail("the stub's resources are damaged: their section runs past the end of the file");
-    // In place: the old section holds only the tree, and the new one fits
-    // both its file space and the address space before the next section.
-    if (old && old->virtualAddress == oldRva) {
+    // The old tree is overwritten in place, or a new section is appended
+    // after the last byte of the file: the sections must lie within it.
+    for (const PeSection& s : pe.sections)
+        if (!within(s.rawPointer, s.rawSize, image.size()))
+            fail("the stub's headers are damaged: a section runs past the end of the file");
+    // In place: the old section holds only the tree, its file bytes are its
+    // own (a damaged image may lay them over the headers or another
+    // section), and the new tree fits both its file space and the address
+    // space before the next section.
+    auto ownBytes = [&](const PeSection& section) {
+        std::uint64_t begin = section.rawPointer, end = begin + section.rawSize;
+        if (begin < pe.headersEnd) return false;
+        for (const PeSection& s : pe.sections)
+            if (&s != &section && s.rawSize && s.rawPointer < end && begin < std::uint64_t(s.rawPointer) + s.rawSize)
+                return false;
+        return true;
+    };
+    if (old && old->virtualAddress == oldRva && ownBytes(*old)) {
         std::uint64_t nextVa = 0x100000000ull;
         for (const PeSection& s : pe.sections)
             if (s.virtualAddress > old->virtualAddress) nextVa = std::min<std::uint64_t>(nextVa, s.virtualAddress);

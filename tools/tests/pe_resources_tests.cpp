@@ -167,9 +167,9 @@ TEST(PeResources, DamagedIconsNearTwoToThe32) {
         return h + bitmap;
     };
     struct Row { std::uint32_t size, offset; } rows[] = {
-        {0x20, 0xFFFFFFF0u},        // the end wraps to 0x10
+        {0x30, 0xFFFFFFF0u},        // the end wraps to 0x20: substr would throw
         {0xFFFFFFF0u, 22},          // the end wraps to 6; the image would be cut to what is there
-        {40, 0xFFFFFFFFu},
+        {40, 0xFFFFFFFFu},          // the end wraps to 39
         {0xFFFFFFFFu, 0xFFFFFFFFu},
     };
     for (const Row& r : rows) {
@@ -185,52 +185,56 @@ TEST(PeResources, DamagedIconsNearTwoToThe32) {
 // One resource written into bareImage: the tree sits at file position 0x400
 // (RVA 0x1000): root, type and name directories of one entry each, then the
 // data entry at 72 and the data at 88.
-constexpr std::size_t TREE = 0x400, SECTION_HEADER = 0x58 + 224;
+constexpr std::size_t TREE = 0x400, SECTION_HEADER = 0x58 + 224, RESOURCE_DIRECTORY = 0x58 + 96 + 2 * 8;
 
 TEST(PeResources, DamagedTreesNearTwoToThe32) {
-    struct Row { const char* what; std::size_t at; std::uint32_t value; } rows[] = {
-        {"data RVA", TREE + 72, 0xFFFFFFF0u},
-        {"data size", TREE + 76, 0xFFFFFFF0u},
-        {"data RVA and size", TREE + 72, 0xFFFFFFFFu},
-        {"type directory", TREE + 20, 0xFFFFFFFFu},
-        {"type name string", TREE + 16, 0xFFFFFFFEu},
-        {"language entry", TREE + 68, 0x7FFFFFFCu},
-        {"section's raw position", SECTION_HEADER + 20, 0xFFFFFE00u},
-        {"section's address", SECTION_HEADER + 12, 0xFFFFF000u},
-        {"PE header position", 0x3C, 0xFFFFFFFEu},
-        {"section count", 0x46, 0xFFFFu},
+    struct Patch { std::size_t at; std::uint32_t value; };
+    struct Row { const char* what; std::vector<Patch> patches; } rows[] = {
+        // The data's end wraps to just before it: substr would take the rest of the file.
+        {"data size", {{TREE + 76, 0xFFFFFFF0u}}},
+        {"data far beyond the file", {{TREE + 72, 0xFFFFFFF0u}}},
+        // A section placed below its file position: the data's position
+        // itself wraps, to 0x58, into the headers.
+        {"data position", {{SECTION_HEADER + 12, 0x200}, {RESOURCE_DIRECTORY, 0x200}, {TREE + 72, 0xFFFFFE58u}}},
+        {"type directory", {{TREE + 20, 0xFFFFFFFFu}}},
+        {"type name string", {{TREE + 16, 0xFFFFFFFEu}}},
+        {"language entry", {{TREE + 68, 0x7FFFFFFCu}}},
+        {"section's file position", {{SECTION_HEADER + 20, 0xFFFFFE00u}}},
+        {"section's address", {{SECTION_HEADER + 12, 0xFFFFF000u}}},
+        {"PE header position", {{0x3C, 0xFFFFFFFEu}}},
+        {"section table", {{0x44, 0xFFFF0000u}}},  // 65,535 sections
     };
     std::string sound = bareImage();
     writeResources(sound, {resource(24, u"", 1, 0, "<assembly/>")});
     ASSERT_EQ(readResources(sound).size(), 1u);
+    ASSERT_EQ(getLE32(sound, TREE + 72), 0x1000u + 88);
     for (const Row& r : rows) {
         std::string image = sound;
-        if (r.at == TREE + 72 && r.value == 0xFFFFFFFFu) putLE32(image, TREE + 76, r.value);
-        if (r.at == 0x46)
-            putLE16(image, r.at, static_cast<std::uint16_t>(r.value));
-        else
-            putLE32(image, r.at, r.value);
+        for (const Patch& p : r.patches) putLE32(image, p.at, p.value);
         EXPECT_THROW(readResources(image), PackError) << r.what;
     }
 }
 
 // Rewriting the resources of a damaged image fails before it writes outside
-// the image or pads it by gigabytes.
+// the image or over its headers, or pads it by gigabytes. The small tree
+// fits the old section; the large one needs a new section.
 TEST(PeResources, DamagedImagesAreNotRewritten) {
-    struct Row { const char* what; std::size_t at; std::uint32_t value; } rows[] = {
-        {"a section running past the end of the file", SECTION_HEADER + 16, 0x10000},
-        {"a file alignment of 2 GB", 0x58 + 36, 0x80000000u},
-        {"a file alignment that is no power of two", 0x58 + 36, 0x300},
-        {"no address space left", SECTION_HEADER + 12, 0xFFFFE000u},
+    const std::size_t small = 11, large = 0x1000;
+    struct Row { const char* what; std::size_t at; std::uint32_t value; std::size_t data; } rows[] = {
+        {"a section running past the end of the file", SECTION_HEADER + 16, 0x10000, small},
+        {"the resource section laid over the headers", SECTION_HEADER + 20, 0x100, small},
+        {"a file alignment of 2 GB", 0x58 + 36, 0x80000000u, large},
+        {"a file alignment that is no power of two", 0x58 + 36, 0x300, large},
+        {"no address space left", SECTION_HEADER + 12, 0xFFFFE000u, large},
     };
     std::string sound = bareImage();
     writeResources(sound, {resource(24, u"", 1, 0, "<assembly/>")});
     for (const Row& r : rows) {
         std::string image = sound;
         putLE32(image, r.at, r.value);
-        // Too big for the old section: a new one is needed.
-        EXPECT_THROW(writeResources(image, {resource(24, u"", 1, 0, std::string(0x1000, 'm'))}), PackError)
-            << r.what;
+        const std::string before = image;
+        EXPECT_THROW(writeResources(image, {resource(24, u"", 1, 0, std::string(r.data, 'm'))}), PackError) << r.what;
+        EXPECT_EQ(image, before) << r.what;
     }
 }
 
