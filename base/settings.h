@@ -9,7 +9,7 @@
 namespace mg {
 
 // Start-up (WinMain), before the worker starts.
-extern bool useAnsiApi;     // the system reports the 9x family
+extern bool useAnsiApi;     // the kernel is of the 9x family
 extern bool traceEnabled;   // DBGWIN32TVX set to a non-empty value
 extern String tracePath;
 

@@ -24,3 +24,25 @@ function(mg_wine_test name)
     FIXTURES_REQUIRED wineprefix
     ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
 endfunction()
+
+# mg_flavour_manifest(SOURCE OUTPUT): the application manifest SOURCE, which
+# declares the 32-bit launcher's processorArchitecture="x86" (the file vendors
+# start from), written to OUTPUT with the architecture of the flavour being
+# built: x86 or amd64.
+function(mg_flavour_manifest source output)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(arch amd64)
+  else()
+    set(arch x86)
+  endif()
+  set(declared "processorArchitecture=\"x86\"")
+  file(READ ${source} text)
+  string(FIND "${text}" "${declared}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${source} declares no ${declared}")
+  endif()
+  string(REPLACE "${declared}" "processorArchitecture=\"${arch}\"" text "${text}")
+  # CONFIGURE rewrites the file only when it changes; the manifest holds no @.
+  file(CONFIGURE OUTPUT ${output} CONTENT "${text}" @ONLY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+endfunction()

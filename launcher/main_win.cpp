@@ -9,6 +9,7 @@
 #include "launcher/launcher.h"
 #include "base/log.h"
 #include "launcher/main_window.h"
+#include "launcher/platform_family.h"
 #include "base/settings.h"
 #include "system/cleanup.h"
 #include "system/temp.h"
@@ -31,13 +32,6 @@ Handle workerThread;
 // How long WinMain lets a worker that has asked for the end finish returning
 // before it stops it.
 const DWORD kWorkerExitMillis = 5000;
-
-bool isWindows9x() {
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-    if (!::GetVersionExA(&info)) return false;
-    return info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
 
 void startTrace() {
     char value[260];
@@ -156,7 +150,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     startConsoleFront();
 #endif
     restrictDllSearch();
-    useAnsiApi = isWindows9x();
+    useAnsiApi = isWindows9xFamily(kernelPlatform(), win32Platform());
     startTrace();
 
     instanceHandle = instance;

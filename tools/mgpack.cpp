@@ -44,7 +44,8 @@ const char* const HELP =
     "       length, offset and name. --records prints them as the launcher's log\n"
     "       does (five lines per entry).\n"
     "\n"
-    "Exit status: 0 on success, 1 on an error, 2 on a usage error.\n";
+    "Exit status: 0 on success, 1 on an error, 2 on a usage error or an internal\n"
+    "error.\n";
 
 int list(const std::vector<std::string>& args) {
     bool records = false;
@@ -92,7 +93,7 @@ int main(int argc, char** argv) {
     }
     std::string command = args[0];
     args.erase(args.begin());
-    try {
+    return exitStatusOf([&]() -> int {
         if (command == "build") {
             PackRequest request = parseBuildArguments(args);
             addDefaultFiles(request);
@@ -106,8 +107,5 @@ int main(int argc, char** argv) {
         if (command == "list") return list(args);
         std::fprintf(stderr, "mgpack: unknown command '%s' (see mgpack --help)\n", command.c_str());
         return 2;
-    } catch (const PackError& e) {
-        std::fprintf(stderr, "mgpack: %s\n", e.message.c_str());
-        return 1;
-    }
+    });
 }

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "base/file_ptr.h"
@@ -247,6 +249,24 @@ std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std
         fail(std::string("cannot rename ") + std::string(temporary) + " to " + std::string(request.output) + ": " + ec.message());
     }
     return entries;
+}
+
+int exitStatusOf(const std::function<int()>& command) {
+    try {
+        return command();
+    } catch (const PackError& e) {
+        std::fprintf(stderr, "mgpack: %s\n", e.message.c_str());
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "mgpack: not enough memory\n");
+    } catch (const LauncherException& e) {
+        std::fprintf(stderr, "mgpack: %s\n", e.message().c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mgpack: internal error (%s)\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "mgpack: internal error\n");
+    }
+    return 2;
 }
 
 std::vector<std::unique_ptr<FileEntry>> readLauncherIndex(const String& path, bool& hasIndex) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +55,11 @@ std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std
 
 // Reads a launcher's index. hasIndex is false for a file without one.
 std::vector<std::unique_ptr<FileEntry>> readLauncherIndex(const String& path, bool& hasIndex);
+
+// Runs one mgpack command and returns its exit status. What it throws ends
+// as a message on standard error: a PackError with status 1, anything else
+// (no memory, a fault of mgpack's own) with status 2; never an abort.
+int exitStatusOf(const std::function<int()>& command);
 
 // The largest launcher file: offsets are signed 32-bit positions.
 constexpr std::int64_t MAX_LAUNCHER_SIZE = 0x7FFFFFFFLL;

@@ -24,52 +24,61 @@ std::unique_ptr<PeImage> peHeaderOf(const std::string& bytes) {
 
 }  // namespace
 
-std::uint32_t getLE32(const std::string& bytes, std::size_t pos) {
-    if (pos + 4 > bytes.size()) notPe("a header runs past the end of the file");
+std::uint32_t getLE32(const std::string& bytes, std::uint64_t pos) {
+    if (!within(pos, 4, bytes.size())) notPe("a header runs past the end of the file");
+    const char* at = bytes.data() + pos;
     std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[pos + i]);
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(at[i]);
     return v;
 }
 
-std::uint16_t getLE16(const std::string& bytes, std::size_t pos) {
-    if (pos + 2 > bytes.size()) notPe("a header runs past the end of the file");
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[pos]) |
-                                      (static_cast<unsigned char>(bytes[pos + 1]) << 8));
+std::uint16_t getLE16(const std::string& bytes, std::uint64_t pos) {
+    if (!within(pos, 2, bytes.size())) notPe("a header runs past the end of the file");
+    const char* at = bytes.data() + pos;
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(at[0]) | (static_cast<unsigned char>(at[1]) << 8));
 }
 
-void putLE32(std::string& bytes, std::size_t pos, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[pos + i] = static_cast<char>((value >> (8 * i)) & 0xFFu);
+void putLE32(std::string& bytes, std::uint64_t pos, std::uint32_t value) {
+    if (!within(pos, 4, bytes.size())) notPe("a header runs past the end of the file");
+    for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(pos) + i] = static_cast<char>((value >> (8 * i)) & 0xFFu);
 }
 
-void putLE16(std::string& bytes, std::size_t pos, std::uint16_t value) {
-    bytes[pos] = static_cast<char>(value & 0xFFu);
-    bytes[pos + 1] = static_cast<char>(value >> 8);
+void putLE16(std::string& bytes, std::uint64_t pos, std::uint16_t value) {
+    if (!within(pos, 2, bytes.size())) notPe("a header runs past the end of the file");
+    bytes[static_cast<std::size_t>(pos)] = static_cast<char>(value & 0xFFu);
+    bytes[static_cast<std::size_t>(pos) + 1] = static_cast<char>(value >> 8);
 }
 
 PeImage::PeImage(const std::string& bytes) {
     if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') notPe("no MZ header");
-    std::size_t pe = getLE32(bytes, 0x3C);
+    // Every position below is a 32-bit field plus small constants: in 64
+    // bits none wraps, and each is checked against the file before it is
+    // kept as a size_t.
+    std::uint64_t pe = getLE32(bytes, 0x3C);
     if (getLE32(bytes, pe) != 0x00004550u) notPe("no PE signature");
-    std::size_t coff = pe + 4;
-    sectionCountPosition = coff + 2;
+    std::uint64_t coff = pe + 4;
+    sectionCountPosition = static_cast<std::size_t>(coff + 2);
     std::uint16_t sectionCount = getLE16(bytes, sectionCountPosition);
     std::uint16_t optionalSize = getLE16(bytes, coff + 16);
-    optionalHeader = coff + 20;
-    std::uint16_t magic = getLE16(bytes, optionalHeader);
+    std::uint64_t optional = coff + 20;
+    std::uint16_t magic = getLE16(bytes, optional);
     if (magic != 0x10B && magic != 0x20B) notPe("unknown optional header");
-    std::size_t countAt = optionalHeader + (magic == 0x10B ? 92 : 108);
+    if (!within(optional, optionalSize, bytes.size())) notPe("the optional header runs past the end of the file");
+    optionalHeader = static_cast<std::size_t>(optional);
+    std::uint64_t countAt = optional + (magic == 0x10B ? 92 : 108);
     directoryCount = getLE32(bytes, countAt);
-    dataDirectories = countAt + 4;
-    if (directoryCount > 16 || dataDirectories + 8 * directoryCount > optionalHeader + optionalSize)
+    if (directoryCount > 16 || countAt + 4 + 8 * std::uint64_t(directoryCount) > optional + optionalSize)
         notPe("malformed data directories");
-    sectionAlignment = getLE32(bytes, optionalHeader + 32);
-    fileAlignment = getLE32(bytes, optionalHeader + 36);
+    dataDirectories = static_cast<std::size_t>(countAt + 4);
+    sectionAlignment = getLE32(bytes, optional + 32);
+    fileAlignment = getLE32(bytes, optional + 36);
     if (fileAlignment == 0 || sectionAlignment == 0) notPe("no alignment");
-    sectionTable = optionalHeader + optionalSize;
+    sectionTable = static_cast<std::size_t>(optional + optionalSize);
+    if (!within(sectionTable, 40 * std::uint64_t(sectionCount), bytes.size()))
+        notPe("the section table runs past the end of the file");
     for (std::uint16_t i = 0; i < sectionCount; ++i) {
         std::size_t h = sectionTable + 40u * i;
         PeSection s;
-        if (h + 40 > bytes.size()) notPe("the section table runs past the end of the file");
         std::string raw = bytes.substr(h, 8);
         s.name = raw.substr(0, raw.find('\0'));
         s.virtualSize = getLE32(bytes, h + 8);
@@ -137,14 +146,13 @@ void stripSignature(std::string& bytes, const CertificateTable& table) {
     // Signing tools pad the file with zeros to align the table; the padding
     // goes too when the image (sections, then any COFF symbols) ended there.
     std::size_t end = offset;
-    std::size_t imageEnd = image.headersEnd;
+    std::uint64_t imageEnd = image.headersEnd;
     for (const PeSection& s : image.sections)
-        if (s.rawSize) imageEnd = std::max<std::size_t>(imageEnd, std::size_t(s.rawPointer) + s.rawSize);
-    std::size_t coff = getLE32(bytes, 0x3C) + 4;
-    std::uint32_t symbols = getLE32(bytes, coff + 8), symbolCount = getLE32(bytes, coff + 12);
-    if (symbols != 0 && std::size_t(symbols) + 18u * symbolCount + 4 <= offset)
-        imageEnd = std::max<std::size_t>(imageEnd, std::size_t(symbols) + 18u * symbolCount +
-                                                       getLE32(bytes, std::size_t(symbols) + 18u * symbolCount));
+        if (s.rawSize) imageEnd = std::max<std::uint64_t>(imageEnd, std::uint64_t(s.rawPointer) + s.rawSize);
+    std::uint64_t coff = image.sectionCountPosition - 2;
+    std::uint64_t symbols = getLE32(bytes, coff + 8), symbolCount = getLE32(bytes, coff + 12);
+    std::uint64_t strings = symbols + 18 * symbolCount;  // the string table follows the symbols
+    if (symbols != 0 && strings + 4 <= offset) imageEnd = std::max(imageEnd, strings + getLE32(bytes, strings));
     while (end > imageEnd && offset - end < 7 && bytes[end - 1] == 0) --end;
     bytes.resize(end);
     putLE32(bytes, entry, 0);

@@ -34,10 +34,19 @@ struct PeImage {
     std::size_t directoryPosition(int index) const { return dataDirectories + 8 * static_cast<std::size_t>(index); }
 };
 
-std::uint32_t getLE32(const std::string& bytes, std::size_t pos);
-std::uint16_t getLE16(const std::string& bytes, std::size_t pos);
-void putLE32(std::string& bytes, std::size_t pos, std::uint32_t value);
-void putLE16(std::string& bytes, std::size_t pos, std::uint16_t value);
+// Whether length bytes from position lie within the first size bytes.
+// Positions and lengths read from a file are 32-bit fields: their sums are
+// taken in 64 bits, as a 32-bit size_t (mgpack.exe) would wrap them past any
+// bound.
+constexpr bool within(std::uint64_t position, std::uint64_t length, std::uint64_t size) {
+    return position <= size && length <= size - position;
+}
+
+// Little-endian fields; a field outside bytes throws PackError.
+std::uint32_t getLE32(const std::string& bytes, std::uint64_t pos);
+std::uint16_t getLE16(const std::string& bytes, std::uint64_t pos);
+void putLE32(std::string& bytes, std::uint64_t pos, std::uint32_t value);
+void putLE16(std::string& bytes, std::uint64_t pos, std::uint16_t value);
 
 // The PE checksum, over bytes fed in order (the checksum field itself fed
 // as zeros): a 16-bit one's-complement sum of the words plus the length.

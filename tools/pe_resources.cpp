@@ -18,6 +18,11 @@ constexpr int RESOURCE_DIRECTORY = 2;
 [[noreturn]] void fail(const std::string& message) { throw PackError{message}; }
 
 std::size_t alignUp(std::size_t value, std::size_t alignment) { return (value + alignment - 1) / alignment * alignment; }
+// For addresses and sizes from a file's headers, which a 32-bit size_t would
+// wrap.
+std::uint64_t alignUp64(std::uint64_t value, std::uint64_t alignment) {
+    return (value + alignment - 1) / alignment * alignment;
+}
 
 std::string readFileBytes(const std::string& path, const char* what) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -79,26 +84,31 @@ void appendUtf16z(std::string& out, const std::u16string& text) {
 
 // ----- reading the tree -----
 
+// Offsets in the tree are 31-bit fields, added up in 64 bits (within()).
 struct TreeReader {
     const std::string& image;
-    std::size_t base;       // file position of the section's resource tree
+    std::uint64_t base;     // file position of the section's resource tree
     std::uint32_t rva;      // its RVA
-    std::size_t limit;      // end of the tree's bytes in the file
+    std::uint64_t limit;    // end of the tree's bytes in the file
     std::vector<Resource> out;
+    // Entries may share directories, so a small damaged tree can name
+    // billions of entries: a sound tree's entries are each visited once and
+    // its data fits the section.
+    std::uint64_t visited = 0, dataTotal = 0;
 
-    std::uint32_t at32(std::size_t offset) const {
-        if (base + offset + 4 > limit) fail("the stub's resources are damaged");
+    std::uint32_t at32(std::uint64_t offset) const {
+        if (!within(base + offset, 4, limit)) fail("the stub's resources are damaged");
         return getLE32(image, base + offset);
     }
-    std::uint16_t at16(std::size_t offset) const {
-        if (base + offset + 2 > limit) fail("the stub's resources are damaged");
+    std::uint16_t at16(std::uint64_t offset) const {
+        if (!within(base + offset, 2, limit)) fail("the stub's resources are damaged");
         return getLE16(image, base + offset);
     }
 
     ResourceKey key(std::uint32_t field) const {
         ResourceKey k;
         if (field & 0x80000000u) {
-            std::size_t offset = field & 0x7FFFFFFFu;
+            std::uint64_t offset = field & 0x7FFFFFFFu;
             std::uint16_t n = at16(offset);
             for (std::uint16_t i = 0; i < n; ++i) k.text.push_back(static_cast<char16_t>(at16(offset + 2 + 2u * i)));
         } else {
@@ -108,27 +118,30 @@ struct TreeReader {
     }
 
     // level 0: types, 1: names, 2: languages.
-    void directory(std::size_t offset, int level, const Resource& current) {
+    void directory(std::uint64_t offset, int level, const Resource& current) {
         if (level > 2) fail("the stub's resources are damaged");
-        std::size_t count = std::size_t(at16(offset + 12)) + at16(offset + 14);
-        for (std::size_t i = 0; i < count; ++i) {
-            std::size_t entry = offset + 16 + 8 * i;
+        std::uint64_t count = std::uint64_t(at16(offset + 12)) + at16(offset + 14);
+        for (std::uint64_t i = 0; i < count; ++i) {
+            std::uint64_t entry = offset + 16 + 8 * i;
+            if (++visited > 0x40000) fail("the stub's resources are damaged");
             std::uint32_t nameField = at32(entry), target = at32(entry + 4);
             Resource r = current;
             if (level == 0) r.type = key(nameField);
             if (level == 1) r.name = key(nameField);
             if (level == 2) r.language = static_cast<std::uint16_t>(nameField);
             if (target & 0x80000000u) {
-                std::size_t sub = target & 0x7FFFFFFFu;
+                std::uint64_t sub = target & 0x7FFFFFFFu;
                 if (sub <= offset) fail("the stub's resources are damaged");  // no loops
                 directory(sub, level + 1, r);
             } else {
                 if (level != 2) fail("the stub's resources are damaged");
                 std::uint32_t dataRva = at32(target), size = at32(target + 4);
                 r.codePage = at32(target + 8);
-                if (dataRva < rva || base + (dataRva - rva) + std::size_t(size) > limit)
-                    fail("the stub's resources are damaged");
-                r.data = image.substr(base + (dataRva - rva), size);
+                std::uint64_t at = base + (dataRva - std::uint64_t(rva));
+                if (dataRva < rva || !within(at, size, limit)) fail("the stub's resources are damaged");
+                dataTotal += size;
+                if (dataTotal > limit - base) fail("the stub's resources are damaged");
+                r.data = image.substr(static_cast<std::size_t>(at), size);
                 out.push_back(std::move(r));
             }
         }
@@ -137,7 +150,8 @@ struct TreeReader {
 
 const PeSection* sectionOf(const PeImage& pe, std::uint32_t rva) {
     for (const PeSection& s : pe.sections)
-        if (rva >= s.virtualAddress && rva < s.virtualAddress + std::max(s.virtualSize, s.rawSize)) return &s;
+        if (rva >= s.virtualAddress && rva < std::uint64_t(s.virtualAddress) + std::max(s.virtualSize, s.rawSize))
+            return &s;
     return nullptr;
 }
 
@@ -341,8 +355,9 @@ std::vector<Resource> readResources(const std::string& image) {
     if (rva == 0) return {};
     const PeSection* s = sectionOf(pe, rva);
     if (!s || rva - s->virtualAddress >= s->rawSize) fail("the stub's resources are damaged");
-    std::size_t base = std::size_t(s->rawPointer) + (rva - s->virtualAddress);
-    std::size_t limit = std::min<std::size_t>(image.size(), std::size_t(s->rawPointer) + s->rawSize);
+    std::uint64_t base = std::uint64_t(s->rawPointer) + (rva - s->virtualAddress);
+    std::uint64_t limit = std::min<std::uint64_t>(image.size(), std::uint64_t(s->rawPointer) + s->rawSize);
+    if (base >= limit) fail("the stub's resources are damaged");
     TreeReader reader{image, base, rva, limit, {}};
     reader.directory(0, 0, Resource());
     return reader.out;
@@ -360,14 +375,29 @@ void writeResources(std::string& image, std::vector<Resource> resources) {
     std::uint32_t oldRva = getLE32(image, directory);
     const PeSection* old = oldRva ? sectionOf(pe, oldRva) : nullptr;
 
-    // In place: the old section holds only the tree, and the new one fits
-    // both its file space and the address space before the next section.
-    if (old && old->virtualAddress == oldRva) {
-        std::uint32_t nextVa = 0xFFFFFFFFu;
+    // The old tree is overwritten in place, or a new section is appended
+    // after the last byte of the file: the sections must lie within it.
+    for (const PeSection& s : pe.sections)
+        if (!within(s.rawPointer, s.rawSize, image.size()))
+            fail("the stub's headers are damaged: a section runs past the end of the file");
+    // In place: the old section holds only the tree, its file bytes are its
+    // own (a damaged image may lay them over the headers or another
+    // section), and the new tree fits both its file space and the address
+    // space before the next section.
+    auto ownBytes = [&](const PeSection& section) {
+        std::uint64_t begin = section.rawPointer, end = begin + section.rawSize;
+        if (begin < pe.headersEnd) return false;
         for (const PeSection& s : pe.sections)
-            if (s.virtualAddress > old->virtualAddress) nextVa = std::min(nextVa, s.virtualAddress);
+            if (&s != &section && s.rawSize && s.rawPointer < end && begin < std::uint64_t(s.rawPointer) + s.rawSize)
+                return false;
+        return true;
+    };
+    if (old && old->virtualAddress == oldRva && ownBytes(*old)) {
+        std::uint64_t nextVa = 0x100000000ull;
+        for (const PeSection& s : pe.sections)
+            if (s.virtualAddress > old->virtualAddress) nextVa = std::min<std::uint64_t>(nextVa, s.virtualAddress);
         std::string tree = encodeTree(resources, oldRva);
-        if (tree.size() <= old->rawSize && oldRva + tree.size() <= nextVa) {
+        if (tree.size() <= old->rawSize && oldRva + std::uint64_t(tree.size()) <= nextVa) {
             std::fill(image.begin() + old->rawPointer, image.begin() + old->rawPointer + old->rawSize, '\0');
             std::copy(tree.begin(), tree.end(), image.begin() + old->rawPointer);
             putLE32(image, old->headerPosition + 8, static_cast<std::uint32_t>(tree.size()));
@@ -379,17 +409,25 @@ void writeResources(std::string& image, std::vector<Resource> resources) {
 
     // A new last section.
     std::size_t header = pe.headersEnd;
-    std::size_t firstRaw = getLE32(image, pe.optionalHeader + 60);  // SizeOfHeaders
+    std::uint64_t firstRaw = getLE32(image, pe.optionalHeader + 60);  // SizeOfHeaders
     for (const PeSection& s : pe.sections)
-        if (s.rawSize) firstRaw = std::min<std::size_t>(firstRaw, s.rawPointer);
-    if (header + 40 > firstRaw) fail("the stub has no room for another section header");
+        if (s.rawSize) firstRaw = std::min<std::uint64_t>(firstRaw, s.rawPointer);
+    if (header + 40 > firstRaw || !within(header, 40, image.size()))
+        fail("the stub has no room for another section header");
     for (std::size_t i = header; i < header + 40; ++i)
         if (image[i] != 0) fail("the stub has no room for another section header");
-    std::uint32_t va = static_cast<std::uint32_t>(alignUp(getLE32(image, pe.optionalHeader + 60), pe.sectionAlignment));
+    // A power of two up to 64 KB, as the loader requires: a damaged one
+    // would pad the file by up to 4 GB below.
+    if (pe.fileAlignment > 0x10000u || (pe.fileAlignment & (pe.fileAlignment - 1)) != 0)
+        fail("the stub's headers are damaged: the file alignment is not one the loader takes");
+    std::uint64_t va = alignUp64(getLE32(image, pe.optionalHeader + 60), pe.sectionAlignment);
     for (const PeSection& s : pe.sections)
-        va = std::max<std::uint32_t>(va, static_cast<std::uint32_t>(
-                                             alignUp(s.virtualAddress + std::max(s.virtualSize, s.rawSize), pe.sectionAlignment)));
-    std::string tree = encodeTree(resources, va);
+        va = std::max(va, alignUp64(std::uint64_t(s.virtualAddress) + std::max(s.virtualSize, s.rawSize),
+                                    pe.sectionAlignment));
+    if (va > 0xFFFFFFFFu) fail("the stub has no address space left for another section");
+    std::string tree = encodeTree(resources, static_cast<std::uint32_t>(va));
+    if (alignUp64(va + tree.size(), pe.sectionAlignment) > 0xFFFFFFFFu)
+        fail("the stub has no address space left for another section");
     std::size_t raw = alignUp(image.size(), pe.fileAlignment);
     std::size_t rawSize = alignUp(tree.size(), pe.fileAlignment);
     image.resize(raw, '\0');
@@ -399,7 +437,7 @@ void writeResources(std::string& image, std::vector<Resource> resources) {
     const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
     std::copy(name, name + 8, image.begin() + static_cast<std::ptrdiff_t>(header));
     putLE32(image, header + 8, static_cast<std::uint32_t>(tree.size()));
-    putLE32(image, header + 12, va);
+    putLE32(image, header + 12, static_cast<std::uint32_t>(va));
     putLE32(image, header + 16, static_cast<std::uint32_t>(rawSize));
     putLE32(image, header + 20, static_cast<std::uint32_t>(raw));
     putLE32(image, header + 36, 0x40000040u);  // initialised data, readable
@@ -409,10 +447,10 @@ void writeResources(std::string& image, std::vector<Resource> resources) {
         std::copy(oldName, oldName + 8, image.begin() + static_cast<std::ptrdiff_t>(old->headerPosition));
     }
     putLE16(image, pe.sectionCountPosition, static_cast<std::uint16_t>(pe.sections.size() + 1));
-    putLE32(image, pe.imageSizePosition(), static_cast<std::uint32_t>(alignUp(va + tree.size(), pe.sectionAlignment)));
+    putLE32(image, pe.imageSizePosition(), static_cast<std::uint32_t>(alignUp64(va + tree.size(), pe.sectionAlignment)));
     std::size_t initialised = pe.optionalHeader + 8;
     putLE32(image, initialised, getLE32(image, initialised) + static_cast<std::uint32_t>(rawSize));
-    putLE32(image, directory, va);
+    putLE32(image, directory, static_cast<std::uint32_t>(va));
     putLE32(image, directory + 4, static_cast<std::uint32_t>(tree.size()));
     refreshChecksum(image);
 }
@@ -423,8 +461,9 @@ bool isVersionInfoName(const std::string& name) {
     return false;
 }
 
-std::vector<IconImage> readIcon(const std::string& path) {
-    std::string bytes = readFileBytes(path, "icon");
+std::vector<IconImage> readIcon(const std::string& path) { return iconImages(readFileBytes(path, "icon"), path); }
+
+std::vector<IconImage> iconImages(const std::string& bytes, const std::string& path) {
     auto bad = [&](const std::string& why) -> void { fail(path + " is not a usable icon file: " + why); };
     if (bytes.size() < 6 || getLE16(bytes, 0) != 0 || getLE16(bytes, 2) != 1) bad("no icon header");
     std::size_t count = getLE16(bytes, 4);
@@ -434,7 +473,7 @@ std::vector<IconImage> readIcon(const std::string& path) {
     for (std::size_t i = 0; i < count; ++i) {
         std::size_t e = 6 + 16 * i;
         std::uint32_t size = getLE32(bytes, e + 8), offset = getLE32(bytes, e + 12);
-        if (size < 40 || offset < 6 + 16 * count || std::size_t(offset) + size > bytes.size())
+        if (size < 40 || offset < 6 + 16 * count || !within(offset, size, bytes.size()))
             bad("image " + std::to_string(i + 1) + " lies outside the file");
         IconImage image;
         image.data = bytes.substr(offset, size);

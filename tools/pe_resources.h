@@ -52,6 +52,8 @@ struct IconImage {
     std::string data;
 };
 std::vector<IconImage> readIcon(const std::string& path);
+// The same from the file's bytes; path names the file in the messages.
+std::vector<IconImage> iconImages(const std::string& bytes, const std::string& path);
 std::string checkedManifest(const std::string& path);
 // A VS_VERSIONINFO resource holding the given strings; a dotted numeric
 // FileVersion / ProductVersion also gives the fixed version numbers.

@@ -29,7 +29,7 @@ if(NOT MG_SHIPPED_DIR)
 endif()
 
 foreach(case exit-no-payload exit-reported-error trace trace-unwritable trace-empty empty-command-line
-             huge-command-line split-9x split-nt real-9x)
+             huge-command-line split-9x split-nt compat-98 real-9x)
   add_test(NAME e2e.foundation.${case}
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/foundation.sh ${case}
             ${MG_LAUNCHER} $<TARGET_FILE:foundation_runner> $<TARGET_FILE:foundation_probe>

@@ -108,6 +108,31 @@ split-nt)
   probe_split "$probe" 'a "" b' 0 a '' b
   probe_split "$probe" 'a\"b' 0 'a"b'
   ;;
+compat-98)
+  # NT running the launcher in its Windows 98 compatibility mode: GetVersionExA
+  # says 9x, the kernel says NT. The launcher keeps to the NT ways: the
+  # system's splitter (an empty quoted argument stays) ...
+  rm -f "$work_unix/probe.txt"
+  MG_PROBE_VERSION_LIE=98 MG_PROBE_OUT="$work_win\\probe.txt" run "$probe" raw '"a b" "" c'
+  expect_exit0 "compatibility mode"
+  got=$(tr -d '\r' < "$work_unix/probe.txt" 2>/dev/null)
+  expected=$(printf 'GetVersionExA platform=1\nuseAnsiApi=0\narg=a b\narg=\narg=c')
+  [ "$got" = "$expected" ] || fail "compatibility mode: got <<$got>> expected <<$expected>>"
+  # ... and removes itself through a batch file, which NT runs, not through
+  # WinInit.Ini, which NT ignores.
+  mkdir -p "$work_unix/self"
+  cp "$probe" "$work_unix/self/mglauncher.exe"
+  MG_PROBE_VERSION_LIE=98 DBGWIN32TVX="$work_win\\trace.txt" run "$work_unix/self/mglauncher.exe" raw --orig
+  expect_exit0 "compatibility mode, self-removal"
+  trace=$(tr -d '\r' < "$work_unix/trace.txt" 2>/dev/null)
+  printf '%s\n' "$trace" | grep -q '^Launcher: Cleanup batch file called: ' || fail "no batch file: $trace"
+  printf '%s\n' "$trace" | grep -q 'wininit' && fail "WinInit.Ini used under NT: $trace"
+  for _ in $(seq 1 50); do
+    [ -e "$work_unix/self" ] || break
+    sleep 0.2
+  done
+  [ -e "$work_unix/self" ] && fail "the batch file did not remove the launcher: $(ls "$work_unix/self")"
+  ;;
 real-9x)
   # The real launcher under the 9x family: traced, ends with 0.
   DBGWIN32TVX="$work_win\\trace9x.txt" run "$launcher9x" raw '-mg:silent "a b" x\'
