@@ -200,6 +200,8 @@ run() {
 
   {
     echo 'export HOME=/root LANG=C.UTF-8 LC_ALL=C.UTF-8 PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin'
+    # A host name that resolves without a network: Wine looks its own up.
+    echo 'hostname mg-i686 && echo "127.0.1.1 mg-i686" >> /etc/hosts'
     export -p | grep -E '^declare -x (MG_[A-Za-z0-9_]*|CTEST_[A-Za-z0-9_]*|WINE[A-Za-z0-9_]*|CI)=' || true
     printf 'cd %q || exit 125\n' "$(pwd -P)"
     if [ "${MG_I686_XVFB:-1}" = 1 ]; then

@@ -20,6 +20,6 @@ else
   file "$build/windows-i686/launcher/mglauncher.exe" "$build/windows-i686/launcher/mglauncher-console.exe"
   cd "$build"
   MG_I686_LOCAL=$i686/wineprefix "$here/scripts/i686-machine.sh" run \
-    ctest --test-dir "$i686" --output-on-failure -j2 "$@"
+    "$here/tests/i686/ctest-in-guest.sh" "$i686" --output-on-failure -j2 "$@"
 fi
 echo "test-i686: the suite took $((SECONDS - started)) s"

@@ -5,12 +5,14 @@
 #
 # The choice covers every area at least once: start-up, console, the guide's
 # find and install paths, signing and branding, search with both registry
-# views, clean-up and self-removal, a hostile launcher, robustness. The whole
+# views, clean-up and self-removal, a hostile launcher, robustness, and the
+# 32-bit mgpack.exe given a damaged icon. The whole
 # suite: scripts/test-i686.sh.
 set(MG_I686_CHOSEN
   e2e.shipped
   e2e.foundation.exit-reported-error
   e2e.foundation.real-9x
+  e2e.foundation.compat-98
   e2e.foundation.split-nt
   e2e.console.pipe
   e2e.console.no-jvm
@@ -18,6 +20,7 @@ set(MG_I686_CHOSEN
   e2e.guide.install
   e2e.ship.signed
   e2e.ship.branding
+  e2e.mgpack.damaged-icon
   e2e.search.hints
   e2e.search.views
   e2e.temp.self-nt

@@ -12,7 +12,7 @@ file "$build/../windows-i686/launcher/mglauncher.exe"
 # The build's Wine prefix lives in the guest's memory: far faster than over
 # the shared folder, and gone with the machine.
 MG_I686_LOCAL=$build/wineprefix "$here/scripts/i686-machine.sh" run \
-  ctest --test-dir "$build" --output-on-failure -j2 --output-junit "$results" -R "$regex"
+  "$here/tests/i686/ctest-in-guest.sh" "$build" --output-on-failure -j2 --output-junit "$results" -R "$regex"
 rc=$?
 if [ -s "$results" ]; then exit 0; fi
 echo "run-chosen: the emulated machine wrote no results (exit code $rc)" >&2

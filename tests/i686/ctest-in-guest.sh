@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs inside the emulated machine: makes the i686 test build's Wine prefix
+# first, with no time limit (a new prefix takes minutes under emulation, more
+# than the prefix test's own limit), then its CTest with the arguments given.
+# Usage: ctest-in-guest.sh I686-BUILD [CTEST-ARGUMENTS...]
+set -u
+build=$1
+shift
+here=$(cd "$(dirname "$0")/../.." && pwd)
+started=$SECONDS
+"$here/tests/make-wineprefix.sh" "$build/wineprefix" || echo "ctest-in-guest: the Wine prefix could not be made" >&2
+echo "ctest-in-guest: Wine prefix ready after $((SECONDS - started)) s"
+exec ctest --test-dir "$build" "$@"
