@@ -712,10 +712,12 @@ TEST_F(LaunchScriptTest, InsertedPathsAndValuesNeverOpenReferences) {
         env.classpathArchives = {String(folder) + "\\tmp\\cp.jar"};
         jvm.setValue("JVM_HOME", folder);
         const String f(folder);
+        // An extracted archive in a folder with a blank is quoted, as one argument.
+        const String cp = f.find(' ') == String::npos ? f + "\\tmp\\cp.jar" : "\"" + f + "\\tmp\\cp.jar\"";
         EXPECT_EQ(build("%LAUNCHER_DIR%()|%TEMP_DIR%()|#V#|@JVM_HOME@|%LAUNCHER_FILE%()"),
                   f + "|" + f + "\\tmp|" + f + "|" + f + "|" + f + "\\app.exe");
         EXPECT_EQ(build("%SYSTEMPROP%(\"d\",\"\"\"@JVM_HOME@\"\"\") %CP%()", true),
-                  "-Dd=\"" + f + "\" -classpath " + f + "\\tmp\\cp.jar");
+                  "-Dd=\"" + f + "\" -classpath " + cp);
         // References written in the script itself still expand.
         EXPECT_EQ(build("%REPLACE%(\"@JVM_HOME@\",\"X\",\"" + f + "\\lib\")"), "X\\lib");
     }
