@@ -48,14 +48,18 @@ public:
         alive_[it->second] = false;
         index_.erase(it);
     }
-    // Appends a value; an absent tag is created at the end.
-    void add(const String& name, const String& value) {
+    // Appends a value read at valueLine; an absent tag is created at the
+    // end, with the line of its name.
+    void add(const String& name, const String& value, std::int32_t tagLine, std::int32_t valueLine) {
         auto it = index_.find(name);
         if (it != index_.end()) {
-            tags_[it->second].values.push_back(value);
+            Tag& tag = tags_[it->second];
+            tag.values.push_back(value);
+            // Lines stay one per value only while no value came from code.
+            if (tag.lines.size() + 1 == tag.values.size()) tag.lines.push_back(valueLine);
             return;
         }
-        tags_.push_back(Tag{name, StringList{value}});
+        tags_.push_back(Tag{name, StringList{value}, tagLine, {valueLine}});
         alive_.push_back(true);
         index_.emplace(name, tags_.size() - 1);
     }
@@ -94,23 +98,32 @@ void TagFile::load(const String& fileName) {
     parse(f.get(), fileName, 0, -1);
 }
 
-void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long length) {
+void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long length, RegionEnd regionEnd) {
     fileName_ = fileName;
     lineCount_ = 0;
     if (offset < 0 || std::fseek(stream, offset, SEEK_SET) != 0)
         throw LauncherException("Unable to read tag file.");
 
     // 64 bits: an offset and length near 2 GB must not wrap the region's end.
-    const std::int64_t regionEnd = static_cast<std::int64_t>(offset) + length;
+    const std::int64_t end = static_cast<std::int64_t>(offset) + length;
+    auto pastRegion = [&] { return length >= 0 && static_cast<std::int64_t>(std::ftell(stream)) >= end; };
     auto syntaxError = [&](std::int32_t line, const char* what) {
         String message = "Syntax error in " + fileName_ + " at line " + toDecimal(line) + " ==> " + what;
         writeLog(message, LOG_ERROR);
-        return LauncherException(message);
+        return TagSyntaxError(message, line, what);
+    };
+    // The quoted argument that starts after the quote at start; what follows
+    // its closing quote is ignored, and noted.
+    auto quoted = [&](const String& line, std::size_t start, const String& name) {
+        std::size_t pos = start + 1;
+        String value = parseArgument(line, pos, true);
+        if (pos != NPOS && pos < line.size()) ignoredText_.push_back(IgnoredText{lineCount_, name, line.substr(pos)});
+        return value;
     };
 
     ParseList list(tags_);
     while (!atEnd(stream)) {
-        if (length >= 0 && static_cast<std::int64_t>(std::ftell(stream)) >= regionEnd) break;
+        if (pastRegion()) break;
         String line;
         readLine(stream, line);
         ++lineCount_;
@@ -126,31 +139,23 @@ void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long
             // Value lines run to "/:" or the end of the stream, past the region if need be.
             const std::int32_t tagLine = lineCount_;
             for (;;) {
-                if (atEnd(stream)) throw syntaxError(tagLine, "Missing /: tag completer.");
+                if (atEnd(stream) || (regionEnd == RegionEnd::valuesStopAtEnd && pastRegion()))
+                    throw syntaxError(tagLine, "Missing /: tag completer.");
                 String value;
                 readLine(stream, value);
                 ++lineCount_;
-                if (!value.empty() && value[0] == '"') {
-                    std::size_t pos = 1;
-                    value = parseArgument(value, pos, true);
-                }
+                if (!value.empty() && value[0] == '"') value = quoted(value, 0, name);
                 if (value.empty()) continue;
                 if (value == "/:") break;
-                list.add(name, value);
+                list.add(name, value, tagLine, lineCount_);
             }
             continue;
         }
 
         std::size_t start = line.find_first_not_of(WHITESPACE, colon + 1);
         if (start == String::npos) throw syntaxError(lineCount_, "Invalid tag format.");
-        String value;
-        if (line[start] == '"') {
-            std::size_t pos = start + 1;
-            value = parseArgument(line, pos, true);
-        } else {
-            value = line.substr(start);
-        }
-        list.add(name, value);
+        String value = line[start] == '"' ? quoted(line, start, name) : line.substr(start);
+        list.add(name, value, lineCount_, lineCount_);
     }
 }
 
@@ -178,15 +183,21 @@ bool TagFile::getBool(const String& name, bool defaultValue) const {
     return n != 0;
 }
 
+std::int32_t TagFile::lineOf(const String& name, std::size_t index) const {
+    const Tag* tag = findTag(name);
+    return tag && index < tag->lines.size() ? tag->lines[index] : 0;
+}
+
 void TagFile::setValue(const String& name, const String& value) {
     for (Tag& tag : tags_) {
         if (tag.name == name) {
             tag.values.resize(1);
             tag.values[0] = value;
+            tag.lines.clear();
             return;
         }
     }
-    tags_.push_back(Tag{name, StringList{value}});
+    tags_.push_back(Tag{name, StringList{value}, 0, {}});
 }
 
 void TagFile::addValue(const String& name, const String& value) {

@@ -48,13 +48,14 @@ std::string dump(const TagFile& t) {
 }
 
 // Parses text as the launcher parses an embedded file: binary stream, region.
-void parseText(TagFile& t, const std::string& text, long offset = 0, long length = -1) {
+void parseText(TagFile& t, const std::string& text, long offset = 0, long length = -1,
+               RegionEnd regionEnd = RegionEnd::valuesMayRunPast) {
     String path = scratchPath("parse");
     writeBytes(path, text);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     ASSERT_NE(f, nullptr);
     try {
-        t.parse(f, "test.txt", offset, length);
+        t.parse(f, "test.txt", offset, length, regionEnd);
     } catch (...) {
         std::fclose(f);
         throw;
@@ -116,6 +117,79 @@ TEST(TagFileParse, SyntaxErrors) {
     for (const auto& r : rows) EXPECT_EQ(parseError(r.text), r.message) << r.text;
 }
 
+// A syntax error carries its line and reason apart from the whole message;
+// an unterminated tag is reported at its name's line.
+TEST(TagFileParse, SyntaxErrorParts) {
+    struct Row { const char* text; int line; const char* reason; } rows[] = {
+        {"A: 1\n\n# comment\n", 3, "Missing colon at the end of the tag name."},
+        {"A: 1\n\nLIST:\n one\n two\n", 3, "Missing /: tag completer."},
+    };
+    for (const auto& r : rows) {
+        TagFile t;
+        try {
+            parseText(t, r.text);
+            ADD_FAILURE() << "no error: " << r.text;
+        } catch (const TagSyntaxError& e) {
+            EXPECT_EQ(e.line(), r.line) << r.text;
+            EXPECT_EQ(e.reason(), r.reason) << r.text;
+            EXPECT_EQ(e.message(), "Syntax error in test.txt at line " + std::to_string(r.line) + " ==> " + r.reason);
+        }
+    }
+}
+
+// name@line=[value@line|...] per tag, in stored order.
+std::string dumpLines(const TagFile& t) {
+    std::string out;
+    for (const Tag& tag : t.tags()) {
+        out += tag.name;
+        out += "@" + std::to_string(tag.line) + "=[";
+        for (std::size_t i = 0; i < tag.values.size(); ++i) {
+            out += i ? "|" : "";
+            out += tag.values[i];
+            out += "@" + std::to_string(t.lineOf(tag.name, i));
+        }
+        out += "]";
+    }
+    return out;
+}
+
+// Every value knows the line it was read from, blank lines and quoted lines
+// counted; a redefined tag has its later lines; a value set in code has none.
+TEST(TagFileParse, LinesOfTagsAndValues) {
+    TagFile t;
+    parseText(t, "A: 1\n\nL:\n  x\n\n\"\"\n  \"y z\"\n/:\nB: 2\nA: 3\n");
+    EXPECT_EQ(dumpLines(t), "L@3=[x@4|y z@7]B@9=[2@9]A@10=[3@10]");
+    t.addValue("L", "code");
+    t.setValue("B", "code");
+    EXPECT_EQ(dumpLines(t), "L@3=[x@4|y z@7|code@0]B@9=[code@0]A@10=[3@10]");
+    EXPECT_EQ(t.lineOf("missing"), 0);
+}
+
+// What follows a closing quote is ignored by the format; parsing notes it
+// with its line and tag, for a checker to report.
+TEST(TagFileParse, TextAfterAClosingQuoteIsNoted) {
+    struct Row { const char* text; const char* noted; } rows[] = {
+        {"COMMAND: \"java\" %CP%() Main", "1 COMMAND [ %CP%() Main]"},
+        {"Q: \"a \"\"b\"\"\"", ""},
+        {"Q: \"whole\"", ""},
+        {"Q: plain \"not quoted\" text", ""},
+        {"L:\n\"one\" two\n\"three\"\n/:", "2 L [ two]"},
+    };
+    for (const auto& r : rows) {
+        TagFile t;
+        parseText(t, r.text);
+        std::string noted;
+        for (const IgnoredText& i : t.ignoredText()) {
+            noted += std::to_string(i.line) + " ";
+            noted += i.tagName;
+            noted += " [";
+            noted += i.text;
+            noted += "]";
+        }
+        EXPECT_EQ(noted, r.noted) << r.text;
+    }
+}
+
 TEST(TagFileParse, SyntaxErrorIsLoggedAsError) {
     String log = scratchPath("log");
     std::remove(log.c_str());
@@ -156,6 +230,21 @@ TEST(TagFileParse, RegionStopsBeforeTagLinesOutsideIt) {
     EXPECT_EQ(dump(t3), "");
     TagFile t4;
     EXPECT_THROW(parseText(t4, all, -1, 10), LauncherException);
+    // Bounded to its region, the second file's unterminated tag is an error
+    // at the tag's line instead of taking the third file's terminator.
+    TagFile t5;
+    try {
+        parseText(t5, all, static_cast<long>(5 + first.size()), static_cast<long>(second.size()),
+                  RegionEnd::valuesStopAtEnd);
+        ADD_FAILURE() << "no error";
+    } catch (const TagSyntaxError& e) {
+        EXPECT_EQ(e.line(), 1);
+        EXPECT_EQ(e.reason(), "Missing /: tag completer.");
+    }
+    TagFile t6;
+    parseText(t6, all, static_cast<long>(5 + first.size()), static_cast<long>(second.size() + third.size()),
+              RegionEnd::valuesStopAtEnd);
+    EXPECT_EQ(dump(t6), "C=[x|y]D=[4]");
 }
 
 TEST(TagFileLoad, MissingFileAndTextMode) {
