@@ -66,6 +66,12 @@ void Instructions::check(const std::function<void(std::int32_t statementIndex, c
     statementIndex_ = 0;
 }
 
+bool Instructions::isCommandName(const String& word) {
+    for (const CommandEntry& entry : commands_)
+        if (word == entry.name) return true;
+    return false;
+}
+
 void Instructions::execute(const String& command, const String& statement, std::size_t pos) {
     for (const CommandEntry& entry : commands_) {
         if (command == entry.name) {

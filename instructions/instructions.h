@@ -47,6 +47,9 @@ public:
     // and the operations change them.
     void check(const std::function<void(std::int32_t statementIndex, const String& message)>& report);
 
+    // Whether word names a command (exactly, upper case).
+    static bool isCommandName(const String& word);
+
     // Throws InstructionsException (message, current statement number).
     [[noreturn]] void raiseError(const String& message) const final;
 
