@@ -350,10 +350,10 @@ void Checker::checkEntries(Report& report) {
         const PackageFile& f = package_.files[i];
         String problem = entryNameProblem(f.name);
         if (!problem.empty()) report.error(0, "the entry name '" + f.name + "' " + problem + ": the launcher cannot extract it");
-        if (f.type == FT_INSTRUCTIONS && firstInstructions && f.shown != firstInstructions->shown)
+        if (f.type == FT_INSTRUCTIONS && firstInstructions)
             report.warning(0, f.shown + " is a second instructions program: the launcher runs only the first, " +
                                   firstInstructions->shown);
-        if (f.type == FT_LAUNCH_SCRIPT && firstLaunchScript && f.shown != firstLaunchScript->shown)
+        if (f.type == FT_LAUNCH_SCRIPT && firstLaunchScript)
             report.warning(0, f.shown + " is a second launch script: the launcher uses only the first, " +
                                   firstLaunchScript->shown);
         if (f.type == FT_INSTRUCTIONS && !firstInstructions) firstInstructions = &f;
@@ -361,8 +361,8 @@ void Checker::checkEntries(Report& report) {
         if (f.type == FT_JVM_FILE) {
             const PackageFile* first = entryById(f.id);
             if (first != &f)
-                report.warning(0, f.shown + " has the id " + toDecimal(f.id) + " of " + first->shown +
-                                      ": VERIFY and ILAUNCH find only the first");
+                report.warning(0, "the JVM file " + f.shown + " has the id " + toDecimal(f.id) + " of " +
+                                      first->shown + " before it: VERIFY and ILAUNCH find only the first");
         }
     }
     if (!firstInstructions && !inputInstructions_)
@@ -791,7 +791,9 @@ Package packageOfLauncher(const String& path) {
         file.type = e->type;
         file.id = e->id;
         file.name = e->name;
-        file.shown = e->name;
+        // A finding must name its file even when the index gives no name.
+        file.shown = e->name.empty() ? "(entry " + toDecimal(static_cast<std::int32_t>(package.files.size())) + ")"
+                                     : e->name;
         file.path = path;
         file.offset = e->offset;
         file.length = e->length;
