@@ -5,11 +5,16 @@ if(NOT TARGET mglauncher OR NOT TARGET mgpack OR NOT TARGET foundation_runner)
   return()
 endif()
 
-foreach(case records no-index index-errors log-missing-value version input-quoted input-without-logfile
-             input-action option-order tempdir-missing extract)
+set(cases records no-index index-errors log-missing-value version input-quoted input-without-logfile
+          input-action option-order tempdir-missing extract)
+# mgpack check on the real launcher, by the host's mgpack and mgpack.exe alike.
+if(MG_HOST_BUILD)
+  list(APPEND cases check)
+endif()
+foreach(case ${cases})
   add_test(NAME e2e.pack.${case}
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/pack.sh ${case} ${MG_LAUNCHER} $<TARGET_FILE:mgpack>
-            $<TARGET_FILE:foundation_runner> ${MG_SOURCE_DIR})
+            $<TARGET_FILE:foundation_runner> ${MG_SOURCE_DIR} ${MG_HOST_BUILD}/tools/mgpack)
   set_tests_properties(e2e.pack.${case} PROPERTIES LABELS "wine;e2e" TIMEOUT 300
     FIXTURES_REQUIRED wineprefix ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
 endforeach()
