@@ -122,7 +122,8 @@ private:
 class CheckEnvironment : public LaunchEnvironment {
 public:
     CheckEnvironment(StringList classpathArchives, String applicationArchiveName)
-        : classpathArchives_(std::move(classpathArchives)), applicationArchiveName_(std::move(applicationArchiveName)) {}
+        : classpathArchives_(std::move(classpathArchives)),
+          applicationArchiveName_(std::move(applicationArchiveName)) {}
 
     bool classpathUsed = false;
     bool applicationArchiveUsed = false;
@@ -148,7 +149,9 @@ public:
         applicationArchiveUsed = true;
         return applicationArchiveName_.empty() ? String() : "C:\\Temp\\LRE2.tmp\\" + applicationArchiveName_;
     }
-    String applicationArchive(const String& fileName) override { return "C:\\Temp\\LRE2.tmp\\" + lastComponent(fileName); }
+    String applicationArchive(const String& fileName) override {
+        return "C:\\Temp\\LRE2.tmp\\" + lastComponent(fileName);
+    }
     TempItems& tempItems() override { throw LauncherException("No temporary items while checking."); }
     unsigned long runProcess(const String&, const String&, bool, bool, OutputSink&) override {
         throw LauncherException("Nothing runs while checking.");
@@ -179,7 +182,6 @@ struct CheckedFile {
     const PackageFile* file;
     std::unique_ptr<TagFile> tags;  // a tag file that parsed
     std::unique_ptr<Report> report;
-    bool fromInput = false;
 };
 
 class Checker;
@@ -219,6 +221,13 @@ public:
     explicit Checker(const Package& package) : package_(package) {}
 
     std::vector<Finding> run();
+    std::vector<Finding> runStubOnly() {
+        std::vector<Finding> findings;
+        Report report(package_.stubShown);
+        checkStub(report);
+        report.appendTo(findings);
+        return findings;
+    }
 
     // What the package carries, for the commands' checks.
     const PackageFile* entryById(std::int32_t id) const {
@@ -236,7 +245,12 @@ public:
         return false;
     }
     bool hasJvmFiles() const { return carries(FT_JVM_FILE) || inputJvmFiles_; }
-    bool hasLaunchScript() const { return launchScript() != nullptr; }
+    // Parsed or not: one that does not parse has its own finding.
+    bool hasLaunchScript() const {
+        for (const CheckedFile& c : files_)
+            if (c.file->type == FT_LAUNCH_SCRIPT) return true;
+        return false;
+    }
     // Whether a failed start-up can still be seen after the window hides:
     // the console launcher prints it, a console window shows it.
     bool startupFailureVisible() const {
@@ -251,7 +265,7 @@ private:
             if (c.file->type == FT_LAUNCH_SCRIPT && c.tags) return c.tags.get();
         return nullptr;
     }
-    void checkStub(Report& report);
+    void checkStub(Report& report) const;
     void checkEntries(Report& report);
     bool parse(CheckedFile& checked);
     void checkTagText(CheckedFile& checked, bool unknownTagIsError, const char* const* known, std::size_t knownCount);
@@ -277,7 +291,8 @@ void LookingCommands::findJvm(bool, bool) {
 void LookingCommands::verifyJvmById(bool, bool, std::int32_t fileId) {
     const PackageFile* entry = checker_.entryById(fileId);
     if (entry == nullptr || entry->type != FT_JVM_FILE)
-        report_.error(line(), "VERIFY names the file id " + toDecimal(fileId) + ", which is no JVM file of the package");
+        report_.error(line(),
+                      "VERIFY names the file id " + toDecimal(fileId) + ", which is no JVM file of the package");
 }
 
 void LookingCommands::installJvm(std::int32_t) {
@@ -307,7 +322,8 @@ void LookingCommands::launchWithEmbeddedJvmFile(std::int32_t fileId, std::int16_
     launchScriptNeeded("ILAUNCH");
     const PackageFile* entry = checker_.entryById(fileId);
     if (entry == nullptr || entry->type != FT_JVM_FILE)
-        report_.error(line(), "ILAUNCH names the file id " + toDecimal(fileId) + ", which is no JVM file of the package");
+        report_.error(line(),
+                      "ILAUNCH names the file id " + toDecimal(fileId) + ", which is no JVM file of the package");
     hideTime("ILAUNCH", seconds);
 }
 
@@ -318,11 +334,14 @@ void LookingCommands::executeEmbeddedLauncher(std::int32_t position) {
                                   ", which holds no embedded launcher");
 }
 
-void Checker::checkStub(Report& report) {
+void Checker::checkStub(Report& report) const {
     String reason;
     switch (package_.stub) {
     case StubKind::guiLauncher:
     case StubKind::consoleLauncher:
+        if (package_.stubKeepsSymbols)
+            report.warning(0, "the launcher keeps its symbols (a -debug build): ship the stripped mglauncher.exe "
+                              "or mglauncher-console.exe");
         return;
     case StubKind::zipArchive:
         reason = "it is a jar or zip file";
@@ -349,7 +368,8 @@ void Checker::checkEntries(Report& report) {
     for (std::size_t i = 0; i < package_.files.size(); ++i) {
         const PackageFile& f = package_.files[i];
         String problem = entryNameProblem(f.name);
-        if (!problem.empty()) report.error(0, "the entry name '" + f.name + "' " + problem + ": the launcher cannot extract it");
+        if (!problem.empty())
+            report.error(0, "the entry name '" + f.name + "' " + problem + ": the launcher cannot extract it");
         if (f.type == FT_INSTRUCTIONS && firstInstructions)
             report.warning(0, f.shown + " is a second instructions program: the launcher runs only the first, " +
                                   firstInstructions->shown);
@@ -569,7 +589,8 @@ void Checker::checkJvmFile(CheckedFile& checked) {
     const TagFile& jvm = *checked.tags;
     Report& report = *checked.report;
     checkTagText(checked, false, JVM_FILE_TAGS, std::size(JVM_FILE_TAGS));
-    if (jvm.getValue("JVM_EXE").empty()) report.error(jvm.lineOf("JVM_EXE"), "no JVM_EXE: this JVM file matches no JVM");
+    if (jvm.getValue("JVM_EXE").empty())
+        report.error(jvm.lineOf("JVM_EXE"), "no JVM_EXE: this JVM file matches no JVM");
 
     const Tag* properties = jvm.findTag("JVM_PROPERTIES");
     if (properties == nullptr || properties->values[0].empty()) {
@@ -583,12 +604,13 @@ void Checker::checkJvmFile(CheckedFile& checked) {
             if (!parseRequiredProperty(properties->values[i], required))
                 report.error(jvm.lineOf("JVM_PROPERTIES", i),
                              "'" + properties->values[i] +
-                                 "' is no requirement (name=value, or a range such as name>=17): the launcher ignores it");
+                                 "' is no requirement (name=value, or a range such as name>=17): the launcher "
+                                 "ignores it");
         }
         if (!verifyClassGiven_)
-            report.error(properties->line, "JVM_PROPERTIES sets requirements, but the package carries no verify archive: "
-                                           "no JVM passes verification (the log says \"the verify run printed "
-                                           "nothing\")");
+            report.error(properties->line,
+                         "JVM_PROPERTIES sets requirements, but the package carries no verify archive: no JVM passes "
+                         "verification (the log says \"the verify run printed nothing\")");
     }
     if (const Tag* hints = jvm.findTag("PLATFORM_HINT")) {
         for (std::size_t i = 0; i < hints->values.size(); ++i) {
@@ -677,7 +699,7 @@ std::vector<Finding> Checker::run() {
     }
     std::vector<CheckedFile> inputFiles;
     for (const PackageFile& f : inputs) {
-        CheckedFile c{&f, nullptr, std::make_unique<Report>(f.shown), true};
+        CheckedFile c{&f, nullptr, std::make_unique<Report>(f.shown)};
         if (parse(c)) {
             const TagFile& input = *c.tags;
             verifyClassGiven_ = verifyClassGiven_ || (!input.getValue("VERIFY_CLASSPATH").empty() &&
@@ -690,7 +712,8 @@ std::vector<Finding> Checker::run() {
     }
     verifyClassGiven_ = verifyClassGiven_ || carries(FT_VERIFY_ARCHIVE);
 
-    for (const PackageFile& f : package_.files) files_.push_back(CheckedFile{&f, nullptr, std::make_unique<Report>(f.shown), false});
+    for (const PackageFile& f : package_.files)
+        files_.push_back(CheckedFile{&f, nullptr, std::make_unique<Report>(f.shown)});
     for (const PackageFile& f : referenced) {
         std::error_code ec;
         if (!fs::is_regular_file(fs::path(std::string(f.path)), ec)) {
@@ -699,7 +722,7 @@ std::vector<Finding> Checker::run() {
             note.appendTo(findings);
             continue;
         }
-        files_.push_back(CheckedFile{&f, nullptr, std::make_unique<Report>(f.shown), true});
+        files_.push_back(CheckedFile{&f, nullptr, std::make_unique<Report>(f.shown)});
     }
     for (CheckedFile& c : files_)
         if (c.file->type <= FT_LAUNCH_SCRIPT) parse(c);
@@ -761,6 +784,16 @@ StubKind stubKind(const std::string& image) {
     return StubKind::otherProgram;
 }
 
+bool keepsSymbols(const std::string& image) {
+    try {
+        const PeImage pe(image);
+        // The COFF header's symbol count, 20 bytes before the optional header.
+        return pe.optionalHeader >= 8 && getLE32(image, pe.optionalHeader - 8) != 0;
+    } catch (const PackError&) {
+        return false;
+    }
+}
+
 Package packageOfLauncher(const String& path) {
     FilePtr f(std::fopen(path.c_str(), "rb"));
     if (!f) throw PackError{std::string("cannot read ") + std::string(path) + ": " + std::strerror(errno)};
@@ -799,7 +832,9 @@ Package packageOfLauncher(const String& path) {
         file.length = e->length;
         package.files.push_back(file);
     }
-    package.stub = stubKind(readStart(f.get(), stubEnd));
+    const std::string stub = readStart(f.get(), stubEnd);
+    package.stub = stubKind(stub);
+    package.stubKeepsSymbols = keepsSymbols(stub);
     return package;
 }
 
@@ -809,7 +844,9 @@ Package packageOfRequest(const PackRequest& request) {
     package.stubShown = request.stub;
     FilePtr stub(std::fopen(request.stub.c_str(), "rb"));
     if (!stub) throw PackError{std::string("cannot read ") + std::string(request.stub) + ": " + std::strerror(errno)};
-    package.stub = stubKind(readStart(stub.get(), fileLength(stub.get())));
+    const std::string image = readStart(stub.get(), fileLength(stub.get()));
+    package.stub = stubKind(image);
+    package.stubKeepsSymbols = keepsSymbols(image);
     for (std::size_t i = 0; i < request.files.size(); ++i) {
         const PackFile& r = request.files[i];
         PackageFile file;
@@ -826,6 +863,8 @@ Package packageOfRequest(const PackRequest& request) {
 }
 
 std::vector<Finding> checkPackage(const Package& package) { return Checker(package).run(); }
+
+std::vector<Finding> checkStub(const Package& package) { return Checker(package).runStubOnly(); }
 
 std::size_t countOf(const std::vector<Finding>& findings, Severity severity) {
     return static_cast<std::size_t>(std::count_if(findings.begin(), findings.end(),

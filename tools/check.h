@@ -34,6 +34,9 @@ String formatFinding(const Finding& finding);
 // the console subsystem.
 enum class StubKind { notWindowsProgram, zipArchive, otherProgram, guiLauncher, consoleLauncher };
 StubKind stubKind(const std::string& image);
+// Whether a PE image still carries its COFF symbols: a -debug build, which
+// is for a debugger, not for shipping.
+bool keepsSymbols(const std::string& image);
 
 // One file of a package as the checks read it.
 struct PackageFile {
@@ -50,6 +53,7 @@ struct Package {
     String shown;       // the package in package-wide findings
     String stubShown;   // the stub in its findings
     StubKind stub = StubKind::guiLauncher;
+    bool stubKeepsSymbols = false;
     bool hasIndex = true;
     String indexProblem;  // why the index could not be read, if it could not
     std::vector<PackageFile> files;
@@ -68,6 +72,9 @@ Package packageOfRequest(const PackRequest& request);
 // Every finding, in the order of the package's files, each file's by line;
 // package-wide findings last.
 std::vector<Finding> checkPackage(const Package& package);
+// Only whether the stub is one of our launchers: what a build checks even
+// when it is told not to check the files.
+std::vector<Finding> checkStub(const Package& package);
 
 // The summary line: "1 error, 2 warnings".
 String findingSummary(const std::vector<Finding>& findings);

@@ -29,8 +29,9 @@ const char* const HELP =
     "       Before writing, build makes the checks of 'check' on the stub and the\n"
     "       files (named by their paths) and prints what they find on standard\n"
     "       error: an error stops the build and nothing is written (exit status\n"
-    "       2); so does a warning with --strict. --no-check packs without them\n"
-    "       (for trying the launcher's own handling of faulty files).\n"
+    "       2); so does a warning with --strict. --no-check packs without\n"
+    "       checking the files (for trying the launcher's own handling of faulty\n"
+    "       files); the stub must still be one of the launchers.\n"
     "       TYPE is a name or its number:\n"
     "         0 instructions         4 jvm-installer\n"
     "         1 jvm-file             5 verify-archive\n"
@@ -112,8 +113,8 @@ int build(const std::vector<std::string>& args) {
     std::vector<FileEntry> entries;
     try {
         entries = buildLauncher(request, &notes, [&request] {
-            if (!request.check) return;
-            const std::vector<Finding> findings = checkPackage(packageOfRequest(request));
+            const Package package = packageOfRequest(request);
+            const std::vector<Finding> findings = request.check ? checkPackage(package) : checkStub(package);
             for (const Finding& f : findings) std::fprintf(stderr, "%s\n", formatFinding(f).c_str());
             const bool stop = mustStop(findings, request.strict);
             if (!findings.empty())

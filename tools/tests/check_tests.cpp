@@ -121,7 +121,9 @@ TEST(Check, EachMistakeIsReportedWithFileAndLine) {
          {"sample.jvm:3: error: JVM_PROPERTIES sets requirements, but the package carries no verify archive: no JVM "
           "passes verification (the log says \"the verify run printed nothing\")"}},
         {"text after the closing quote of COMMAND",
-         {{"launch.txt", "COMMAND: \"\"\"@JVM_HOME@\\@JVM_EXE@\"\" %SYSTEMPROP%(\"\"sample.seconds\"\",\"\"3\"\") %CP%() Sample\"",
+         {{"launch.txt",
+           "COMMAND: \"\"\"@JVM_HOME@\\@JVM_EXE@\"\" %SYSTEMPROP%(\"\"sample.seconds\"\",\"\"3\"\") %CP%() "
+           "Sample\"",
            "COMMAND: \"@JVM_HOME@\\@JVM_EXE@\" %CP%() Main"}},
          "", false,
          {"launch.txt:2: error: the text after the closing quote is ignored: %CP%() Main (quote COMMAND as a whole, "
@@ -129,7 +131,8 @@ TEST(Check, EachMistakeIsReportedWithFileAndLine) {
         {"a jar as the stub", {}, "", true,
          {"check_test/sample.exe: error: not a Marrowgate launcher (it is a jar or zip file); the stub must be "
           "mglauncher.exe or mglauncher-console.exe"}},
-        {"a tag missing its /: before the next embedded file", {{"sample.jvm", "\\Program Files\\Java\\jdk-17\n/:", "\\Program Files\\Java\\jdk-17"}},
+        {"a tag missing its /: before the next embedded file",
+         {{"sample.jvm", "\\Program Files\\Java\\jdk-17\n/:", "\\Program Files\\Java\\jdk-17"}},
          "", false, {"sample.jvm:10: error: Missing /: tag completer."}},
         {"a missing argument", {{"instructions.txt", "FIND_JVM 1 0", "FIND_JVM 1"}}, "", false,
          {"instructions.txt:4: error: The second argument to FIND_JVM should be a 1 if a find failure message should "
@@ -137,14 +140,16 @@ TEST(Check, EachMistakeIsReportedWithFileAndLine) {
         {"a launch-script function with a wrong count", {{"launch.txt", ",\"\"3\"\")", ")"}}, "", false,
          {"launch.txt:2: error: SYSTEMPROP function requires 2 arguments."}},
         {"a tag name in the wrong case", {{"launch.txt", "COMMAND:", "Command:"}}, "", false,
-         {"launch.txt: error: no COMMAND: the launch has no command to run", "launch.txt:2: error: unknown tag Command"}},
+         {"launch.txt: error: no COMMAND: the launch has no command to run",
+          "launch.txt:2: error: unknown tag Command"}},
         {"INSTALL_JVM without an installer", {}, "setup.exe", false,
          {"instructions.txt:9: error: INSTALL_JVM, but the package carries no JVM installer: the launcher stops with "
           "\"No JVM installer was included in the launcher.\""}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.mistake);
-        const std::vector<Finding> findings = checkPackage(packageOfLauncher(packSample(r.edits, r.without, r.jarStub)));
+        const std::vector<Finding> findings =
+            checkPackage(packageOfLauncher(packSample(r.edits, r.without, r.jarStub)));
         EXPECT_EQ(formatted(findings, Severity::error), r.errors);
     }
 }
@@ -168,6 +173,12 @@ TEST(Check, StubKinds) {
     EXPECT_EQ(stubKind("PK\x03\x04 a jar"), StubKind::zipArchive);
     EXPECT_EQ(stubKind("#!/bin/sh"), StubKind::notWindowsProgram);
     EXPECT_EQ(stubKind(""), StubKind::notWindowsProgram);
+    // A -debug build keeps its COFF symbols; the shipped file has none.
+    std::string debugBuild = launcherStandIn(4096);
+    EXPECT_FALSE(keepsSymbols(debugBuild));
+    putLE32(debugBuild, 0x44 + 12, 1200);
+    EXPECT_TRUE(keepsSymbols(debugBuild));
+    EXPECT_EQ(stubKind(debugBuild), StubKind::guiLauncher);
 }
 
 // The console launcher shows a failed start-up on its console, so hiding

@@ -94,6 +94,8 @@ expect_check 2 'sample.exe: 0 errors, 2 warnings' check --strict sample.exe
 printf 'PK\3\4 a jar' > other.jar
 expect_check 2 'other.jar: error: not a Marrowgate launcher (it is a jar or zip file); the stub must be mglauncher.exe or mglauncher-console.exe' \
   build --stub other.jar -o out.exe --file instructions instructions.txt
+expect_check 2 'other.jar: error: not a Marrowgate launcher (it is a jar or zip file); the stub must be mglauncher.exe or mglauncher-console.exe' \
+  build --no-check --stub other.jar -o out.exe --file instructions instructions.txt
 expect_check 2 'zeros.exe: error: carries no file index: it is no packed launcher' check zeros.exe
 
 # --records prints the launcher's log records.
