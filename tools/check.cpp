@@ -102,8 +102,9 @@ public:
         f.file = file_;
         f.line = line;
         f.message = message;
-        for (const Finding& seen : findings_)
-            if (seen.severity == f.severity && seen.line == f.line && seen.message == f.message) return;
+        // The command is built once per JVM file: the same finding comes
+        // back for each.
+        if (!seen_.insert(formatFinding(f)).second) return;
         findings_.push_back(std::move(f));
     }
     void appendTo(std::vector<Finding>& out) {
@@ -115,6 +116,7 @@ public:
 private:
     String file_;
     std::vector<Finding> findings_;
+    std::set<String> seen_;
 };
 
 // The launch script's view of the system while a command is built for the
@@ -741,7 +743,13 @@ std::vector<Finding> Checker::run() {
     Report packageReport(package_.shown);
     checkEntries(packageReport);
     packageReport.appendTo(findings);
-    return findings;
+    // A file an input file names may be the embedded one's extracted copy,
+    // under the same name: its findings are said once.
+    std::vector<Finding> once;
+    std::set<String> seen;
+    for (const Finding& f : findings)
+        if (seen.insert(formatFinding(f)).second) once.push_back(f);
+    return once;
 }
 
 // Reads at most limit bytes from the start of a file.
