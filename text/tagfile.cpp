@@ -48,18 +48,14 @@ public:
         alive_[it->second] = false;
         index_.erase(it);
     }
-    // Appends a value read at valueLine; an absent tag is created at the
-    // end, with the line of its name.
-    void add(const String& name, const String& value, std::int32_t tagLine, std::int32_t valueLine) {
+    // Appends a value; an absent tag is created at the end.
+    void add(const String& name, const String& value) {
         auto it = index_.find(name);
         if (it != index_.end()) {
-            Tag& tag = tags_[it->second];
-            tag.values.push_back(value);
-            // Lines stay one per value only while no value came from code.
-            if (tag.lines.size() + 1 == tag.values.size()) tag.lines.push_back(valueLine);
+            tags_[it->second].values.push_back(value);
             return;
         }
-        tags_.push_back(Tag{name, StringList{value}, tagLine, {valueLine}});
+        tags_.push_back(Tag{name, StringList{value}});
         alive_.push_back(true);
         index_.emplace(name, tags_.size() - 1);
     }
@@ -98,30 +94,35 @@ void TagFile::load(const String& fileName) {
     parse(f.get(), fileName, 0, -1);
 }
 
-void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long length, RegionEnd regionEnd) {
+void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long length, RegionEnd regionEnd,
+                    ParseObserver* observer) {
     fileName_ = fileName;
     lineCount_ = 0;
     if (offset < 0 || std::fseek(stream, offset, SEEK_SET) != 0)
         throw LauncherException("Unable to read tag file.");
 
+    ParseList list(tags_);
     // 64 bits: an offset and length near 2 GB must not wrap the region's end.
     const std::int64_t end = static_cast<std::int64_t>(offset) + length;
     auto pastRegion = [&] { return length >= 0 && static_cast<std::int64_t>(std::ftell(stream)) >= end; };
     auto syntaxError = [&](std::int32_t line, const char* what) {
+        if (observer) observer->syntaxError(line, what);
         String message = "Syntax error in " + fileName_ + " at line " + toDecimal(line) + " ==> " + what;
         writeLog(message, LOG_ERROR);
-        return TagSyntaxError(message, line, what);
+        return LauncherException(message);
     };
-    // The quoted argument that starts after the quote at start; what follows
-    // its closing quote is ignored, and noted.
+    // The quoted argument that starts after the quote at start.
     auto quoted = [&](const String& line, std::size_t start, const String& name) {
         std::size_t pos = start + 1;
         String value = parseArgument(line, pos, true);
-        if (pos != NPOS && pos < line.size()) ignoredText_.push_back(IgnoredText{lineCount_, name, line.substr(pos)});
+        if (observer && pos != NPOS && pos < line.size()) observer->textIgnored(name, lineCount_, line.substr(pos));
         return value;
     };
+    auto add = [&](const String& name, const String& value, std::int32_t tagLine) {
+        list.add(name, value);
+        if (observer) observer->valueRead(name, tagLine, lineCount_);
+    };
 
-    ParseList list(tags_);
     while (!atEnd(stream)) {
         if (pastRegion()) break;
         String line;
@@ -134,9 +135,11 @@ void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long
         String name = line.substr(0, colon);
         trim(name);
         list.remove(name);
+        if (observer) observer->tagRemoved(name);
 
         if (colon + 1 == line.size()) {
-            // Value lines run to "/:" or the end of the stream, past the region if need be.
+            // Value lines run to "/:" or the end of the stream, past the region
+            // if need be, unless the parse is bounded to it.
             const std::int32_t tagLine = lineCount_;
             for (;;) {
                 if (atEnd(stream) || (regionEnd == RegionEnd::valuesStopAtEnd && pastRegion()))
@@ -147,15 +150,14 @@ void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long
                 if (!value.empty() && value[0] == '"') value = quoted(value, 0, name);
                 if (value.empty()) continue;
                 if (value == "/:") break;
-                list.add(name, value, tagLine, lineCount_);
+                add(name, value, tagLine);
             }
             continue;
         }
 
         std::size_t start = line.find_first_not_of(WHITESPACE, colon + 1);
         if (start == String::npos) throw syntaxError(lineCount_, "Invalid tag format.");
-        String value = line[start] == '"' ? quoted(line, start, name) : line.substr(start);
-        list.add(name, value, lineCount_, lineCount_);
+        add(name, line[start] == '"' ? quoted(line, start, name) : line.substr(start), lineCount_);
     }
 }
 
@@ -183,21 +185,15 @@ bool TagFile::getBool(const String& name, bool defaultValue) const {
     return n != 0;
 }
 
-std::int32_t TagFile::lineOf(const String& name, std::size_t index) const {
-    const Tag* tag = findTag(name);
-    return tag && index < tag->lines.size() ? tag->lines[index] : 0;
-}
-
 void TagFile::setValue(const String& name, const String& value) {
     for (Tag& tag : tags_) {
         if (tag.name == name) {
             tag.values.resize(1);
             tag.values[0] = value;
-            tag.lines.clear();
             return;
         }
     }
-    tags_.push_back(Tag{name, StringList{value}, 0, {}});
+    tags_.push_back(Tag{name, StringList{value}});
 }
 
 void TagFile::addValue(const String& name, const String& value) {

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <utility>
 #include <vector>
 
 #include "base/string.h"
@@ -14,33 +13,24 @@ namespace mg {
 struct Tag {
     String name;
     StringList values;  // never empty while held by a TagFile
-    // Where the tag was read: the line of its name and of each value (1-based,
-    // as the syntax errors count). Values set in code have no line, so lines
-    // may be shorter than values, and line is 0 for a tag made in code.
-    std::int32_t line = 0;
-    std::vector<std::int32_t> lines;
 };
 
-// Text after a value's closing quote, which the format ignores: kept so a
-// checker can say where a vendor's line does not mean what it seems to.
-struct IgnoredText {
-    std::int32_t line;
-    String tagName;
-    String text;
-};
-
-// A syntax error of a tag file: the message is the launcher's whole text
-// ("Syntax error in NAME at line N ==> reason"); line and reason are its parts.
-class TagSyntaxError : public LauncherException {
+// What a parse reads, told as it reads it, for a reader that wants more than
+// the tags (mgpack's checks): where each tag and value was read, what a
+// closing quote left ignored, and a syntax error's line and reason. Lines are
+// 1-based, counted as the syntax errors count them. The launcher parses
+// without one.
+class ParseObserver {
 public:
-    TagSyntaxError(const String& message, std::int32_t line, String reason)
-        : LauncherException(message), line_(line), reason_(std::move(reason)) {}
-    std::int32_t line() const { return line_; }
-    const String& reason() const { return reason_; }
-
-private:
-    std::int32_t line_;
-    String reason_;
+    virtual ~ParseObserver() = default;
+    // A tag line removed any earlier tag of that name.
+    virtual void tagRemoved(const String& name) = 0;
+    // A value was stored for name; tagLine is the line of the tag's name.
+    virtual void valueRead(const String& name, std::int32_t tagLine, std::int32_t valueLine) = 0;
+    // Text after a value's closing quote, which the format ignores.
+    virtual void textIgnored(const String& name, std::int32_t line, const String& text) = 0;
+    // Told just before the syntax error is logged and thrown.
+    virtual void syntaxError(std::int32_t line, const String& reason) = 0;
 };
 
 // How far the value lines of a multi-line tag that opens inside the region
@@ -60,17 +50,15 @@ public:
 
     // Parses tags from the region of an open stream starting at the absolute
     // offset; length < 0 means to the end of the stream. Tags are added to
-    // those already held. Syntax errors are logged, then thrown as
-    // TagSyntaxError.
+    // those already held. Syntax errors are logged, then thrown. An observer,
+    // when given, is told what is read.
     void parse(std::FILE* stream, const String& fileName, long offset, long length,
-               RegionEnd regionEnd = RegionEnd::valuesMayRunPast);
+               RegionEnd regionEnd = RegionEnd::valuesMayRunPast, ParseObserver* observer = nullptr);
 
     const Tag* findTag(const String& name) const;
     String getValue(const String& name, std::size_t index = 0) const;
     std::size_t valueCount(const String& name) const;
     bool getBool(const String& name, bool defaultValue) const;
-    // The line a value was read from; 0 when it was not read from a text.
-    std::int32_t lineOf(const String& name, std::size_t index = 0) const;
 
     void setValue(const String& name, const String& value);
     void addValue(const String& name, const String& value);
@@ -84,14 +72,11 @@ public:
     const std::vector<Tag>& tags() const { return tags_; }
     const String& fileName() const { return fileName_; }
     std::int32_t lineCount() const { return lineCount_; }
-    // Every text after a closing quote that parsing ignored, in file order.
-    const std::vector<IgnoredText>& ignoredText() const { return ignoredText_; }
 
 private:
     std::vector<Tag> tags_;
     String fileName_;
     std::int32_t lineCount_ = 0;
-    std::vector<IgnoredText> ignoredText_;
 };
 
 }  // namespace mg

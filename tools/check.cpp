@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <system_error>
@@ -180,10 +181,56 @@ String lineOfFile(const PackageFile& file, std::int32_t line) {
     return text;
 }
 
+// Where a tag file's tags and values were read, and what its parse noted
+// besides the tags, as the parser tells them.
+class ReadPlaces : public ParseObserver {
+public:
+    struct Ignored {
+        std::int32_t line;
+        String tagName;
+        String text;
+    };
+    std::vector<Ignored> ignored;
+    std::int32_t errorLine = 0;
+    String errorReason;
+
+    void tagRemoved(const String& name) override { places_.erase(name); }
+    void valueRead(const String& name, std::int32_t tagLine, std::int32_t valueLine) override {
+        Place& place = places_[name];
+        if (place.values.empty()) place.tag = tagLine;
+        place.values.push_back(valueLine);
+    }
+    void textIgnored(const String& name, std::int32_t line, const String& text) override {
+        ignored.push_back(Ignored{line, name, text});
+    }
+    void syntaxError(std::int32_t line, const String& reason) override {
+        errorLine = line;
+        errorReason = reason;
+    }
+
+    // The line of a tag's name, of one of its values; 0 for a tag not read.
+    std::int32_t tagLine(const String& name) const {
+        auto it = places_.find(name);
+        return it == places_.end() ? 0 : it->second.tag;
+    }
+    std::int32_t lineOf(const String& name, std::size_t index = 0) const {
+        auto it = places_.find(name);
+        return it == places_.end() || index >= it->second.values.size() ? 0 : it->second.values[index];
+    }
+
+private:
+    struct Place {
+        std::int32_t tag = 0;
+        std::vector<std::int32_t> values;
+    };
+    std::map<String, Place> places_;
+};
+
 struct CheckedFile {
     const PackageFile* file;
     std::unique_ptr<TagFile> tags;  // a tag file that parsed
     std::unique_ptr<Report> report;
+    std::unique_ptr<ReadPlaces> places = std::make_unique<ReadPlaces>();
 };
 
 class Checker;
@@ -192,8 +239,8 @@ class Checker;
 // program: each call is compared with what the package carries.
 class LookingCommands : public JvmCommands, public LaunchCommands {
 public:
-    LookingCommands(const Checker& checker, const TagFile& program, Report& report)
-        : checker_(checker), program_(program), report_(report) {}
+    LookingCommands(const Checker& checker, const ReadPlaces& places, Report& report)
+        : checker_(checker), places_(places), report_(report) {}
     void setInterpreter(const Instructions& interpreter) { interpreter_ = &interpreter; }
 
     void findJvm(bool, bool) override;
@@ -207,13 +254,13 @@ public:
 
 private:
     std::int32_t line() const {
-        return program_.lineOf(INSTRUCTIONS_TAG, static_cast<std::size_t>(interpreter_->statementIndex()));
+        return places_.lineOf(INSTRUCTIONS_TAG, static_cast<std::size_t>(interpreter_->statementIndex()));
     }
     void launchScriptNeeded(const char* command);
     void hideTime(const char* command, std::int16_t seconds);
 
     const Checker& checker_;
-    const TagFile& program_;
+    const ReadPlaces& places_;
     Report& report_;
     const Instructions* interpreter_ = nullptr;
 };
@@ -400,16 +447,20 @@ bool Checker::parse(CheckedFile& checked) {
         return false;
     }
     auto tags = std::make_unique<TagFile>();
+    ReadPlaces& places = *checked.places;
     try {
-        tags->parse(f.get(), file.shown, file.offset, file.length, RegionEnd::valuesStopAtEnd);
-    } catch (const TagSyntaxError& e) {
-        String message = e.reason();
-        String line = lineOfFile(file, e.line());
-        if (!line.empty() && line[0] == '#') message += " Tag files have no comment lines.";
-        report.error(e.line(), message);
-        return false;
+        tags->parse(f.get(), file.shown, file.offset, file.length, RegionEnd::valuesStopAtEnd, &places);
     } catch (const LauncherException& e) {
-        report.error(tags->lineCount(), e.message());
+        if (places.errorReason.empty()) {
+            // Not the format's own syntax error: an unclosed quote, a region
+            // that cannot be read. It concerns the line being read.
+            report.error(tags->lineCount(), e.message());
+            return false;
+        }
+        String message = places.errorReason;
+        String line = lineOfFile(file, places.errorLine);
+        if (!line.empty() && line[0] == '#') message += " Tag files have no comment lines.";
+        report.error(places.errorLine, message);
         return false;
     }
     checked.tags = std::move(tags);
@@ -421,27 +472,30 @@ bool Checker::parse(CheckedFile& checked) {
 void Checker::checkTagText(CheckedFile& checked, bool unknownTagIsError, const char* const* known,
                            std::size_t knownCount) {
     const TagFile& tags = *checked.tags;
+    const ReadPlaces& places = *checked.places;
     Report& report = *checked.report;
     for (const Tag& tag : tags.tags()) {
+        const std::int32_t tagLine = places.tagLine(tag.name);
         bool isKnown = false;
         for (std::size_t i = 0; i < knownCount; ++i) isKnown = isKnown || tag.name == known[i];
         if (!isKnown) {
             String message = "unknown tag " + tag.name;
             if (!tag.name.empty() && tag.name[0] == '#') message += " (tag files have no comment lines)";
             if (unknownTagIsError)
-                report.error(tag.line, message);
+                report.error(tagLine, message);
             else if (!referencedByLaunchScripts(tag.name))
-                report.warning(tag.line, message + ": no launch script reads it");
+                report.warning(tagLine, message + ": no launch script reads it");
         }
-        for (std::size_t i = 0; i < tag.values.size() && i < tag.lines.size(); ++i) {
-            if (tag.lines[i] == tag.line || !looksLikeTagLine(tag.values[i])) continue;
-            report.error(tag.lines[i], "'" + tag.values[i] + "' is read as a value of " + tag.name + " (line " +
-                                           toDecimal(tag.line) + "): the /: that ends " + tag.name +
+        for (std::size_t i = 0; i < tag.values.size(); ++i) {
+            const std::int32_t line = places.lineOf(tag.name, i);
+            if (line == tagLine || !looksLikeTagLine(tag.values[i])) continue;
+            report.error(line, "'" + tag.values[i] + "' is read as a value of " + tag.name + " (line " +
+                                   toDecimal(tagLine) + "): the /: that ends " + tag.name +
                                            " is missing before it");
             break;
         }
     }
-    for (const IgnoredText& ignored : tags.ignoredText()) {
+    for (const ReadPlaces::Ignored& ignored : places.ignored) {
         // COMMAND's own check says it as an error.
         if (checked.file->type == FT_LAUNCH_SCRIPT && ignored.tagName == "COMMAND") continue;
         report.warning(ignored.line, "the text after the closing quote is ignored: " + trimmed(ignored.text));
@@ -456,7 +510,8 @@ void Checker::checkInstructions(CheckedFile& checked) {
         report.warning(0, "no INSTRUCTIONS: the program does nothing");
         return;
     }
-    LookingCommands commands(*this, program, report);
+    const ReadPlaces& places = *checked.places;
+    LookingCommands commands(*this, places, report);
     Instructions interpreter(program, commands, commands);
     commands.setInterpreter(interpreter);
     resetVariables();
@@ -471,7 +526,7 @@ void Checker::checkInstructions(CheckedFile& checked) {
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         if (upper != word && Instructions::isCommandName(upper) && !Instructions::isCommandName(word))
             text += " Commands are upper case: " + upper + ".";
-        report.error(program.lineOf(INSTRUCTIONS_TAG, static_cast<std::size_t>(k)), text);
+        report.error(places.lineOf(INSTRUCTIONS_TAG, static_cast<std::size_t>(k)), text);
     });
     resetVariables();
     // A jump compares the whole statement with ":" and the label.
@@ -481,7 +536,7 @@ void Checker::checkInstructions(CheckedFile& checked) {
         std::size_t pos = 0;
         String word, more;
         if (nextWord(statement, pos, word) && word[0] == ':' && nextWord(statement, pos, more))
-            report.warning(program.lineOf(INSTRUCTIONS_TAG, k),
+            report.warning(places.lineOf(INSTRUCTIONS_TAG, k),
                            "the label " + word + " is followed by more words: no jump finds it");
     }
 }
@@ -500,10 +555,11 @@ void Checker::checkLaunchScript(CheckedFile& checked) {
     const TagFile& script = *checked.tags;
     Report& report = *checked.report;
     checkTagText(checked, true, LAUNCH_SCRIPT_TAGS, std::size(LAUNCH_SCRIPT_TAGS));
-    const std::int32_t commandLine = script.lineOf("COMMAND");
-    const std::int32_t archiveLine = script.lineOf("ARCHIVE");
+    const ReadPlaces& places = *checked.places;
+    const std::int32_t commandLine = places.lineOf("COMMAND");
+    const std::int32_t archiveLine = places.lineOf("ARCHIVE");
     bool commandCut = false;
-    for (const IgnoredText& ignored : script.ignoredText()) {
+    for (const ReadPlaces::Ignored& ignored : places.ignored) {
         if (ignored.tagName != "COMMAND") continue;
         report.error(ignored.line, "the text after the closing quote is ignored: " + trimmed(ignored.text) +
                                        " (quote COMMAND as a whole, each quote in it doubled)");
@@ -511,7 +567,7 @@ void Checker::checkLaunchScript(CheckedFile& checked) {
     }
     for (const char* flag : {"DISPLAY_CONSOLE", "AUTO_SET_WORKING_DIR"}) {
         if (script.findTag(flag) && !isNumber(script.getValue(flag)))
-            report.warning(script.lineOf(flag), String(flag) + " is not a number: the default is used");
+            report.warning(places.lineOf(flag), String(flag) + " is not a number: the default is used");
     }
     const String command = script.getValue("COMMAND");
     if (command.empty()) {
@@ -589,14 +645,15 @@ void Checker::checkLaunchScript(CheckedFile& checked) {
 
 void Checker::checkJvmFile(CheckedFile& checked) {
     const TagFile& jvm = *checked.tags;
+    const ReadPlaces& places = *checked.places;
     Report& report = *checked.report;
     checkTagText(checked, false, JVM_FILE_TAGS, std::size(JVM_FILE_TAGS));
     if (jvm.getValue("JVM_EXE").empty())
-        report.error(jvm.lineOf("JVM_EXE"), "no JVM_EXE: this JVM file matches no JVM");
+        report.error(places.lineOf("JVM_EXE"), "no JVM_EXE: this JVM file matches no JVM");
 
     const Tag* properties = jvm.findTag("JVM_PROPERTIES");
     if (properties == nullptr || properties->values[0].empty()) {
-        report.warning(properties ? properties->line : 0,
+        report.warning(places.tagLine("JVM_PROPERTIES"),
                        "no JVM_PROPERTIES: the searches skip this JVM file, since a JVM is accepted by its properties");
     } else {
         for (std::size_t i = 0; i < properties->values.size(); ++i) {
@@ -604,13 +661,13 @@ void Checker::checkJvmFile(CheckedFile& checked) {
             if (looksLikeTagLine(properties->values[i])) break;
             RequiredProperty required;
             if (!parseRequiredProperty(properties->values[i], required))
-                report.error(jvm.lineOf("JVM_PROPERTIES", i),
+                report.error(places.lineOf("JVM_PROPERTIES", i),
                              "'" + properties->values[i] +
                                  "' is no requirement (name=value, or a range such as name>=17): the launcher "
                                  "ignores it");
         }
         if (!verifyClassGiven_)
-            report.error(properties->line,
+            report.error(places.tagLine("JVM_PROPERTIES"),
                          "JVM_PROPERTIES sets requirements, but the package carries no verify archive: no JVM passes "
                          "verification (the log says \"the verify run printed nothing\")");
     }
@@ -619,7 +676,7 @@ void Checker::checkJvmFile(CheckedFile& checked) {
             if (looksLikeTagLine(hints->values[i])) break;
             PlatformHint hint;
             if (!parsePlatformHint(hints->values[i], hint)) continue;
-            const std::int32_t line = jvm.lineOf("PLATFORM_HINT", i);
+            const std::int32_t line = places.lineOf("PLATFORM_HINT", i);
             if (!isKnownHive(hint.hive))
                 report.error(line, "unknown hive " + hint.hive +
                                        " (HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS, HKEY_CLASSES_ROOT or "
@@ -630,18 +687,19 @@ void Checker::checkJvmFile(CheckedFile& checked) {
     }
     for (const char* flag : JVM_FILE_FLAGS)
         if (jvm.findTag(flag) && !isNumber(jvm.getValue(flag)))
-            report.warning(jvm.lineOf(flag), String(flag) + " is not a number: the default is used");
+            report.warning(places.lineOf(flag), String(flag) + " is not a number: the default is used");
     if (jvm.getValue("USE_CP_ENV_VAR") == "1" && jvm.getValue("CP_ENV_VAR").empty())
-        report.error(jvm.lineOf("USE_CP_ENV_VAR"),
+        report.error(places.lineOf("USE_CP_ENV_VAR"),
                      "USE_CP_ENV_VAR is 1 but CP_ENV_VAR names no variable: the class path is lost");
 }
 
 void Checker::checkInputFile(CheckedFile& checked) {
     const TagFile& input = *checked.tags;
+    const ReadPlaces& places = *checked.places;
     Report& report = *checked.report;
     checkTagText(checked, true, INPUT_FILE_TAGS, std::size(INPUT_FILE_TAGS));
     const String action = input.getValue("ACTION");
-    const std::int32_t actionLine = input.lineOf("ACTION");
+    const std::int32_t actionLine = places.lineOf("ACTION");
     if (action.empty())
         report.error(0, "no ACTION: the launcher stops with \"Invalid action in input file: \"");
     else if (!among(action, ACTIONS))
@@ -653,11 +711,11 @@ void Checker::checkInputFile(CheckedFile& checked) {
     pair("VERIFY_JVM", "VERIFY_JVM_FILE", "VERIFY_JVM_HOME");
     pair("INSTALL_JVM", "INSTALL_JVM_EXE", "INSTALL_JVM_DEST");
     if (input.getValue("VERIFY_CLASSPATH").empty() != input.getValue("VERIFY_CLASS_NAME").empty())
-        report.warning(input.lineOf(input.findTag("VERIFY_CLASSPATH") ? "VERIFY_CLASSPATH" : "VERIFY_CLASS_NAME"),
+        report.warning(places.lineOf(input.findTag("VERIFY_CLASSPATH") ? "VERIFY_CLASSPATH" : "VERIFY_CLASS_NAME"),
                        "VERIFY_CLASSPATH and VERIFY_CLASS_NAME count only together: this one is ignored");
     for (const char* flag : {"SHOW_PROGRESS", "SHOW_FAIL_MSG"})
         if (input.findTag(flag) && !isNumber(input.getValue(flag)))
-            report.warning(input.lineOf(flag), String(flag) + " is not a number: it reads as no");
+            report.warning(places.lineOf(flag), String(flag) + " is not a number: it reads as no");
     if (!input.findTag("LOGFILE"))
         report.warning(0, "no LOGFILE: the log stops at this input file");
 }

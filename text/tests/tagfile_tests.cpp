@@ -49,13 +49,13 @@ std::string dump(const TagFile& t) {
 
 // Parses text as the launcher parses an embedded file: binary stream, region.
 void parseText(TagFile& t, const std::string& text, long offset = 0, long length = -1,
-               RegionEnd regionEnd = RegionEnd::valuesMayRunPast) {
+               RegionEnd regionEnd = RegionEnd::valuesMayRunPast, ParseObserver* observer = nullptr) {
     String path = scratchPath("parse");
     writeBytes(path, text);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     ASSERT_NE(f, nullptr);
     try {
-        t.parse(f, "test.txt", offset, length, regionEnd);
+        t.parse(f, "test.txt", offset, length, regionEnd, observer);
     } catch (...) {
         std::fclose(f);
         throw;
@@ -117,77 +117,49 @@ TEST(TagFileParse, SyntaxErrors) {
     for (const auto& r : rows) EXPECT_EQ(parseError(r.text), r.message) << r.text;
 }
 
-// A syntax error carries its line and reason apart from the whole message;
-// an unterminated tag is reported at its name's line.
-TEST(TagFileParse, SyntaxErrorParts) {
-    struct Row { const char* text; int line; const char* reason; } rows[] = {
-        {"A: 1\n\n# comment\n", 3, "Missing colon at the end of the tag name."},
-        {"A: 1\n\nLIST:\n one\n two\n", 3, "Missing /: tag completer."},
-    };
-    for (const auto& r : rows) {
-        TagFile t;
-        try {
-            parseText(t, r.text);
-            ADD_FAILURE() << "no error: " << r.text;
-        } catch (const TagSyntaxError& e) {
-            EXPECT_EQ(e.line(), r.line) << r.text;
-            EXPECT_EQ(e.reason(), r.reason) << r.text;
-            EXPECT_EQ(e.message(), "Syntax error in test.txt at line " + std::to_string(r.line) + " ==> " + r.reason);
-        }
+// What a parse tells its observer, one line per call.
+class RecordingObserver : public ParseObserver {
+public:
+    std::vector<std::string> calls;
+    void tagRemoved(const String& name) override { calls.push_back("removed " + name); }
+    void valueRead(const String& name, std::int32_t tagLine, std::int32_t valueLine) override {
+        calls.push_back("value " + name + " " + toDecimal(tagLine) + " " + toDecimal(valueLine));
     }
-}
-
-// name@line=[value@line|...] per tag, in stored order.
-std::string dumpLines(const TagFile& t) {
-    std::string out;
-    for (const Tag& tag : t.tags()) {
-        out += tag.name;
-        out += "@" + std::to_string(tag.line) + "=[";
-        for (std::size_t i = 0; i < tag.values.size(); ++i) {
-            out += i ? "|" : "";
-            out += tag.values[i];
-            out += "@" + std::to_string(t.lineOf(tag.name, i));
-        }
-        out += "]";
+    void textIgnored(const String& name, std::int32_t line, const String& text) override {
+        calls.push_back("ignored " + name + " " + toDecimal(line) + " [" + text + "]");
     }
-    return out;
-}
+    void syntaxError(std::int32_t line, const String& reason) override {
+        calls.push_back("error " + toDecimal(line) + " " + reason);
+    }
+};
 
-// Every value knows the line it was read from, blank lines and quoted lines
-// counted; a redefined tag has its later lines; a value set in code has none.
-TEST(TagFileParse, LinesOfTagsAndValues) {
+std::vector<std::string> observed(const std::string& text) {
     TagFile t;
-    parseText(t, "A: 1\n\nL:\n  x\n\n\"\"\n  \"y z\"\n/:\nB: 2\nA: 3\n");
-    EXPECT_EQ(dumpLines(t), "L@3=[x@4|y z@7]B@9=[2@9]A@10=[3@10]");
-    t.addValue("L", "code");
-    t.setValue("B", "code");
-    EXPECT_EQ(dumpLines(t), "L@3=[x@4|y z@7|code@0]B@9=[code@0]A@10=[3@10]");
-    EXPECT_EQ(t.lineOf("missing"), 0);
+    RecordingObserver observer;
+    try {
+        parseText(t, text, 0, -1, RegionEnd::valuesMayRunPast, &observer);
+    } catch (const LauncherException&) {
+    }
+    return observer.calls;
 }
 
-// What follows a closing quote is ignored by the format; parsing notes it
-// with its line and tag, for a checker to report.
-TEST(TagFileParse, TextAfterAClosingQuoteIsNoted) {
-    struct Row { const char* text; const char* noted; } rows[] = {
-        {"COMMAND: \"java\" %CP%() Main", "1 COMMAND [ %CP%() Main]"},
-        {"Q: \"a \"\"b\"\"\"", ""},
-        {"Q: \"whole\"", ""},
-        {"Q: plain \"not quoted\" text", ""},
-        {"L:\n\"one\" two\n\"three\"\n/:", "2 L [ two]"},
+// An observer learns where each tag and value was read (blank and quoted
+// lines counted, a redefined tag removed first), what a closing quote left
+// ignored, and a syntax error's line and reason before it is thrown.
+TEST(TagFileParse, ObserverIsToldWhatIsRead) {
+    struct Row { const char* text; std::vector<std::string> calls; } rows[] = {
+        {"A: 1\n\nL:\n  x\n\n\"\"\n  \"y z\"\n/:\nA: 3\n",
+         {"removed A", "value A 1 1", "removed L", "value L 3 4", "value L 3 7", "removed A", "value A 9 9"}},
+        {"COMMAND: \"java\" %CP%() Main", {"removed COMMAND", "ignored COMMAND 1 [ %CP%() Main]", "value COMMAND 1 1"}},
+        {"Q: \"a \"\"b\"\"\"", {"removed Q", "value Q 1 1"}},
+        {"Q: plain \"not quoted\" text", {"removed Q", "value Q 1 1"}},
+        {"L:\n\"one\" two\n/:", {"removed L", "ignored L 2 [ two]", "value L 1 2"}},
+        {"A: 1\n\n# comment\n", {"removed A", "value A 1 1", "error 3 Missing colon at the end of the tag name."}},
+        {"A: 1\n\nLIST:\n one\n two\n",
+         {"removed A", "value A 1 1", "removed LIST", "value LIST 3 4", "value LIST 3 5",
+          "error 3 Missing /: tag completer."}},
     };
-    for (const auto& r : rows) {
-        TagFile t;
-        parseText(t, r.text);
-        std::string noted;
-        for (const IgnoredText& i : t.ignoredText()) {
-            noted += std::to_string(i.line) + " ";
-            noted += i.tagName;
-            noted += " [";
-            noted += i.text;
-            noted += "]";
-        }
-        EXPECT_EQ(noted, r.noted) << r.text;
-    }
+    for (const auto& r : rows) EXPECT_EQ(observed(r.text), r.calls) << r.text;
 }
 
 TEST(TagFileParse, SyntaxErrorIsLoggedAsError) {
@@ -233,14 +205,12 @@ TEST(TagFileParse, RegionStopsBeforeTagLinesOutsideIt) {
     // Bounded to its region, the second file's unterminated tag is an error
     // at the tag's line instead of taking the third file's terminator.
     TagFile t5;
-    try {
-        parseText(t5, all, static_cast<long>(5 + first.size()), static_cast<long>(second.size()),
-                  RegionEnd::valuesStopAtEnd);
-        ADD_FAILURE() << "no error";
-    } catch (const TagSyntaxError& e) {
-        EXPECT_EQ(e.line(), 1);
-        EXPECT_EQ(e.reason(), "Missing /: tag completer.");
-    }
+    RecordingObserver observer;
+    EXPECT_THROW(parseText(t5, all, static_cast<long>(5 + first.size()), static_cast<long>(second.size()),
+                           RegionEnd::valuesStopAtEnd, &observer),
+                 LauncherException);
+    ASSERT_FALSE(observer.calls.empty());
+    EXPECT_EQ(observer.calls.back(), "error 1 Missing /: tag completer.");
     TagFile t6;
     parseText(t6, all, static_cast<long>(5 + first.size()), static_cast<long>(second.size() + third.size()),
               RegionEnd::valuesStopAtEnd);
