@@ -45,6 +45,33 @@ void Instructions::run() {
     }
 }
 
+void Instructions::check(const std::function<void(std::int32_t statementIndex, const String& message)>& report) {
+    const std::int32_t count = static_cast<std::int32_t>(program_.valueCount(INSTRUCTIONS_TAG));
+    checking_ = true;
+    for (std::int32_t k = 0; k < count; ++k) {
+        statementIndex_ = k;
+        const String statement = program_.getValue(INSTRUCTIONS_TAG, static_cast<std::size_t>(k));
+        try {
+            std::size_t pos = 0;
+            String word;
+            if (!nextWord(statement, pos, word)) raiseError("No command specified.");
+            if (word[0] != ':' && word != "//") execute(word, statement, pos);
+        } catch (const InstructionsException& e) {
+            report(k, e.message);
+        } catch (const LauncherException& e) {
+            report(k, e.message());
+        }
+    }
+    checking_ = false;
+    statementIndex_ = 0;
+}
+
+bool Instructions::isCommandName(const String& word) {
+    for (const CommandEntry& entry : commands_)
+        if (word == entry.name) return true;
+    return false;
+}
+
 void Instructions::execute(const String& command, const String& statement, std::size_t pos) {
     for (const CommandEntry& entry : commands_) {
         if (command == entry.name) {
@@ -81,6 +108,10 @@ String Instructions::requireWord(const String& statement, std::size_t& pos, cons
 }
 
 void Instructions::jumpTo(const String& label) {
+    if (checking_) {
+        if (label.find('@') == String::npos) resolveLabel(label);
+        return;
+    }
     statementIndex_ = resolveLabel(label);
     jumped_ = true;
 }
@@ -165,7 +196,7 @@ void Instructions::jumpIfZero(const String& statement, std::size_t pos) {
     nextWord(statement, pos, word);  // an absent value reports " Empty expression."
     std::int32_t value = evalNumber(word, "The second argument to JMP0 must be numeric.", *this);
     String label = requireWord(statement, pos, "JMP0 requires a jump label as its second argument.");
-    if (value == 0) jumpTo(label);
+    if (value == 0 || checking_) jumpTo(label);
 }
 
 void Instructions::set(const String& statement, std::size_t pos) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "instructions/expressions.h"
 #include "instructions/operations.h"
@@ -34,6 +35,20 @@ public:
 
     // Index of the statement that defines label (references expanded).
     std::int32_t resolveLabel(const String& label);
+
+    // Reads every statement once, in order, as run() reads it, without
+    // running the program: a command's arguments are read and evaluated and
+    // its operation called (give the interpreter commands that only look),
+    // and a jump's label is resolved whatever the jump's value, without
+    // jumping. A label that holds a variable reference is left alone: its
+    // target is known only while the program runs. Each statement's error
+    // goes to report, InstructionsException or LauncherException alike, and
+    // the check goes on with the next statement. Variables change as SET
+    // and the operations change them.
+    void check(const std::function<void(std::int32_t statementIndex, const String& message)>& report);
+
+    // Whether word names a command (exactly, upper case).
+    static bool isCommandName(const String& word);
 
     // Throws InstructionsException (message, current statement number).
     [[noreturn]] void raiseError(const String& message) const final;
@@ -70,6 +85,7 @@ private:
     LaunchCommands& launch_;
     std::int32_t statementIndex_ = 0;
     bool jumped_ = false;
+    bool checking_ = false;
 };
 
 // Runs the program the way the driver does: an InstructionsException becomes

@@ -2,7 +2,7 @@
 # Fails when a product file includes from a higher layer, so that the
 # folders stay the layers and only reach down. The order, bottom up:
 #   base text ui system payload instructions jvm launch launcher
-# tools/ (mgpack) stands beside launcher/ on payload; resources/ is data.
+# tools/ (mgpack) stands beside launcher/ on the layers below it; resources/ is data.
 # Tests, fuzzers, benchmarks and docs may include any layer.
 # Usage: scripts/check-layers.sh [source-dir]
 set -euo pipefail

@@ -94,23 +94,37 @@ void TagFile::load(const String& fileName) {
     parse(f.get(), fileName, 0, -1);
 }
 
-void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long length) {
+void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long length, RegionEnd regionEnd,
+                    ParseObserver* observer) {
     fileName_ = fileName;
     lineCount_ = 0;
     if (offset < 0 || std::fseek(stream, offset, SEEK_SET) != 0)
         throw LauncherException("Unable to read tag file.");
 
+    ParseList list(tags_);
     // 64 bits: an offset and length near 2 GB must not wrap the region's end.
-    const std::int64_t regionEnd = static_cast<std::int64_t>(offset) + length;
+    const std::int64_t end = static_cast<std::int64_t>(offset) + length;
+    auto pastRegion = [&] { return length >= 0 && static_cast<std::int64_t>(std::ftell(stream)) >= end; };
     auto syntaxError = [&](std::int32_t line, const char* what) {
+        if (observer) observer->syntaxError(line, what);
         String message = "Syntax error in " + fileName_ + " at line " + toDecimal(line) + " ==> " + what;
         writeLog(message, LOG_ERROR);
         return LauncherException(message);
     };
+    // The quoted argument that starts after the quote at start.
+    auto quoted = [&](const String& line, std::size_t start, const String& name) {
+        std::size_t pos = start + 1;
+        String value = parseArgument(line, pos, true);
+        if (observer && pos != NPOS && pos < line.size()) observer->textIgnored(name, lineCount_, line.substr(pos));
+        return value;
+    };
+    auto add = [&](const String& name, const String& value, std::int32_t tagLine) {
+        list.add(name, value);
+        if (observer) observer->valueRead(name, tagLine, lineCount_);
+    };
 
-    ParseList list(tags_);
     while (!atEnd(stream)) {
-        if (length >= 0 && static_cast<std::int64_t>(std::ftell(stream)) >= regionEnd) break;
+        if (pastRegion()) break;
         String line;
         readLine(stream, line);
         ++lineCount_;
@@ -121,36 +135,29 @@ void TagFile::parse(std::FILE* stream, const String& fileName, long offset, long
         String name = line.substr(0, colon);
         trim(name);
         list.remove(name);
+        if (observer) observer->tagRemoved(name);
 
         if (colon + 1 == line.size()) {
-            // Value lines run to "/:" or the end of the stream, past the region if need be.
+            // Value lines run to "/:" or the end of the stream, past the region
+            // if need be, unless the parse is bounded to it.
             const std::int32_t tagLine = lineCount_;
             for (;;) {
-                if (atEnd(stream)) throw syntaxError(tagLine, "Missing /: tag completer.");
+                if (atEnd(stream) || (regionEnd == RegionEnd::valuesStopAtEnd && pastRegion()))
+                    throw syntaxError(tagLine, "Missing /: tag completer.");
                 String value;
                 readLine(stream, value);
                 ++lineCount_;
-                if (!value.empty() && value[0] == '"') {
-                    std::size_t pos = 1;
-                    value = parseArgument(value, pos, true);
-                }
+                if (!value.empty() && value[0] == '"') value = quoted(value, 0, name);
                 if (value.empty()) continue;
                 if (value == "/:") break;
-                list.add(name, value);
+                add(name, value, tagLine);
             }
             continue;
         }
 
         std::size_t start = line.find_first_not_of(WHITESPACE, colon + 1);
         if (start == String::npos) throw syntaxError(lineCount_, "Invalid tag format.");
-        String value;
-        if (line[start] == '"') {
-            std::size_t pos = start + 1;
-            value = parseArgument(line, pos, true);
-        } else {
-            value = line.substr(start);
-        }
-        list.add(name, value);
+        add(name, line[start] == '"' ? quoted(line, start, name) : line.substr(start), lineCount_);
     }
 }
 

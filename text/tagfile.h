@@ -15,6 +15,31 @@ struct Tag {
     StringList values;  // never empty while held by a TagFile
 };
 
+// What a parse reads, told as it reads it, for a reader that wants more than
+// the tags (mgpack's checks): where each tag and value was read, what a
+// closing quote left ignored, and a syntax error's line and reason. Lines are
+// 1-based, counted as the syntax errors count them. The launcher parses
+// without one.
+class ParseObserver {
+public:
+    virtual ~ParseObserver() = default;
+    // A tag line removed any earlier tag of that name.
+    virtual void tagRemoved(const String& name) = 0;
+    // A value was stored for name; tagLine is the line of the tag's name.
+    virtual void valueRead(const String& name, std::int32_t tagLine, std::int32_t valueLine) = 0;
+    // Text after a value's closing quote, which the format ignores.
+    virtual void textIgnored(const String& name, std::int32_t line, const String& text) = 0;
+    // Told just before the syntax error is logged and thrown.
+    virtual void syntaxError(std::int32_t line, const String& reason) = 0;
+};
+
+// How far the value lines of a multi-line tag that opens inside the region
+// are read. The launcher reads them on past the region's end, to "/:" or the
+// end of the stream, as it always has; a checker reads the region alone, so
+// that a tag missing its "/:" is reported rather than completed by the lines
+// of the next embedded file.
+enum class RegionEnd { valuesMayRunPast, valuesStopAtEnd };
+
 class TagFile {
 public:
     TagFile() = default;
@@ -25,8 +50,10 @@ public:
 
     // Parses tags from the region of an open stream starting at the absolute
     // offset; length < 0 means to the end of the stream. Tags are added to
-    // those already held. Syntax errors are logged, then thrown.
-    void parse(std::FILE* stream, const String& fileName, long offset, long length);
+    // those already held. Syntax errors are logged, then thrown. An observer,
+    // when given, is told what is read.
+    void parse(std::FILE* stream, const String& fileName, long offset, long length,
+               RegionEnd regionEnd = RegionEnd::valuesMayRunPast, ParseObserver* observer = nullptr);
 
     const Tag* findTag(const String& name) const;
     String getValue(const String& name, std::size_t index = 0) const;

@@ -1,11 +1,12 @@
-// mgpack: builds a launcher from mglauncher.exe and the files it carries, and
-// lists what a launcher carries.
+// mgpack: builds a launcher from mglauncher.exe and the files it carries,
+// checks what a launcher carries, and lists it.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "payload/index_format.h"
 #include "text/text.h"
+#include "tools/check.h"
 #include "tools/pack.h"
 
 namespace mg {
@@ -14,15 +15,23 @@ namespace {
 
 const char* const HELP =
     "usage: mgpack build --stub LAUNCHER -o OUTPUT [--icon FILE.ico] [--version-info NAME=VALUE]...\n"
-    "                    [--manifest FILE] [--file TYPE PATH [--id N] [--name NAME]]...\n"
+    "                    [--manifest FILE] [--strict | --no-check]\n"
+    "                    [--file TYPE PATH [--id N] [--name NAME]]...\n"
+    "       mgpack check [--strict] [--input FILE]... LAUNCHER\n"
     "       mgpack list [--records] LAUNCHER\n"
-    "       mgpack --help\n"
+    "       mgpack --help | --version\n"
     "\n"
     "build  appends the files, in the order given, to a copy of the stub launcher,\n"
     "       then the file index and the trailer, and writes OUTPUT (through a\n"
     "       temporary file beside it, renamed at the end). The stub is the plain\n"
     "       launcher as shipped: mglauncher.exe, or mglauncher-console.exe for\n"
     "       command-line programs (never the -debug builds, which keep symbols).\n"
+    "       Before writing, build makes the checks of 'check' on the stub and the\n"
+    "       files (named by their paths) and prints what they find on standard\n"
+    "       error: an error stops the build and nothing is written (exit status\n"
+    "       2); so does a warning with --strict. --no-check packs without\n"
+    "       checking the files (for trying the launcher's own handling of faulty\n"
+    "       files); the stub must still be one of the launchers.\n"
     "       TYPE is a name or its number:\n"
     "         0 instructions         4 jvm-installer\n"
     "         1 jvm-file             5 verify-archive\n"
@@ -40,12 +49,87 @@ const char* const HELP =
     "                   FileVersion/ProductVersion also sets the numeric version)\n"
     "       --manifest FILE        replaces the launcher's application manifest\n"
     "       A stub's signature is removed (sign the packed launcher instead).\n"
+    "check  reads a packed launcher as the launcher would: every tag file with\n"
+    "       the launcher's own parsers, and what the files refer to against what\n"
+    "       the package carries. It prints one line per finding on standard\n"
+    "       output, FILE:LINE: error: MESSAGE (or warning:), FILE being the entry\n"
+    "       name, then a summary line. Errors are what fails at run time (unknown\n"
+    "       commands and tags, wrong arguments, undefined labels, unterminated\n"
+    "       tags, text after a closing quote in COMMAND, archives or files the\n"
+    "       package lacks, a stub that is no launcher); warnings what is legal\n"
+    "       but likely wrong. --input FILE reads an input file the launcher is\n"
+    "       run with (-mg:in) too, and the tag files it names.\n"
     "list   prints the entries of a launcher's file index: position, type, id,\n"
     "       length, offset and name. --records prints them as the launcher's log\n"
     "       does (five lines per entry).\n"
+    "--version prints mgpack's version, which is the launcher's.\n"
     "\n"
-    "Exit status: 0 on success, 1 on an error, 2 on a usage error or an internal\n"
-    "error.\n";
+    "Exit status: 0 on success (check and build: no error, and no warning with\n"
+    "--strict), 1 on a failure (a file that cannot be read or written, or is\n"
+    "refused), 2 on a usage error, an internal error, or when check or build\n"
+    "finds an error (with --strict, a warning).\n";
+
+#ifndef MG_VERSION
+#define MG_VERSION "unknown"
+#endif
+
+// Stops a build whose check found errors.
+struct CheckStopped {};
+
+bool mustStop(const std::vector<Finding>& findings, bool strict) {
+    return countOf(findings, Severity::error) > 0 || (strict && countOf(findings, Severity::warning) > 0);
+}
+
+int check(const std::vector<std::string>& args) {
+    bool strict = false;
+    std::string path;
+    StringList inputs;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--strict") {
+            strict = true;
+        } else if (a == "--input") {
+            if (i + 1 >= args.size()) throw PackError{"--input needs a value"};
+            inputs.push_back(args[++i]);
+        } else if (path.empty() && (a.empty() || a[0] != '-')) {
+            path = a;
+        } else {
+            throw PackError{"unexpected argument '" + a + "' (see mgpack --help)"};
+        }
+    }
+    if (path.empty()) throw PackError{"check needs a launcher file"};
+    Package package = packageOfLauncher(path);
+    package.inputFiles = inputs;
+    const std::vector<Finding> findings = checkPackage(package);
+    for (const Finding& f : findings) std::printf("%s\n", formatFinding(f).c_str());
+    std::printf("%s: %s\n", path.c_str(), findingSummary(findings).c_str());
+    return mustStop(findings, strict) ? 2 : 0;
+}
+
+int build(const std::vector<std::string>& args) {
+    PackRequest request = parseBuildArguments(args);
+    addDefaultFiles(request);
+    std::vector<std::string> notes;
+    std::vector<FileEntry> entries;
+    try {
+        entries = buildLauncher(request, &notes, [&request] {
+            const Package package = packageOfRequest(request);
+            const std::vector<Finding> findings = request.check ? checkPackage(package) : checkStub(package);
+            for (const Finding& f : findings) std::fprintf(stderr, "%s\n", formatFinding(f).c_str());
+            const bool stop = mustStop(findings, request.strict);
+            if (!findings.empty())
+                std::fprintf(stderr, "mgpack: %s%s\n", findingSummary(findings).c_str(),
+                             stop ? (": " + std::string(request.output) + " is not written").c_str() : "");
+            if (stop) throw CheckStopped{};
+        });
+    } catch (const CheckStopped&) {
+        return 2;
+    }
+    for (const std::string& note : notes) std::printf("mgpack: %s\n", note.c_str());
+    std::printf("wrote %s with %zu embedded file%s\n", request.output.c_str(), entries.size(),
+                entries.size() == 1 ? "" : "s");
+    return 0;
+}
 
 int list(const std::vector<std::string>& args) {
     bool records = false;
@@ -91,19 +175,15 @@ int main(int argc, char** argv) {
         std::fputs(HELP, args.empty() ? stderr : stdout);
         return args.empty() ? 2 : 0;
     }
+    if (args[0] == "--version") {
+        std::printf("mgpack %s\n", MG_VERSION);
+        return 0;
+    }
     std::string command = args[0];
     args.erase(args.begin());
     return exitStatusOf([&]() -> int {
-        if (command == "build") {
-            PackRequest request = parseBuildArguments(args);
-            addDefaultFiles(request);
-            std::vector<std::string> notes;
-            auto entries = buildLauncher(request, &notes);
-            for (const std::string& note : notes) std::printf("mgpack: %s\n", note.c_str());
-            std::printf("wrote %s with %zu embedded file%s\n", request.output.c_str(), entries.size(),
-                        entries.size() == 1 ? "" : "s");
-            return 0;
-        }
+        if (command == "build") return build(args);
+        if (command == "check") return check(args);
         if (command == "list") return list(args);
         std::fprintf(stderr, "mgpack: unknown command '%s' (see mgpack --help)\n", command.c_str());
         return 2;

@@ -129,6 +129,10 @@ PackRequest parseBuildArguments(const std::vector<std::string>& args) {
                      "verify-archive, application-archive, embedded-launcher, or 0 to 7)");
             f.path = value(i, a);
             r.files.push_back(f);
+        } else if (a == "--no-check") {
+            r.check = false;
+        } else if (a == "--strict") {
+            r.strict = true;
         } else if (a == "--icon") {
             r.branding.iconPath = value(i, a);
         } else if (a == "--manifest") {
@@ -168,7 +172,8 @@ PackRequest parseBuildArguments(const std::vector<std::string>& args) {
 
 void addDefaultFiles(PackRequest&) {}
 
-std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std::string>* notes) {
+std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std::string>* notes,
+                                     const std::function<void()>& beforeWriting) {
     // Everything is checked before a byte is written.
     std::int64_t stubFileSize = sizeOf(request.stub);
     if (carriesIndex(request.stub))
@@ -207,6 +212,7 @@ std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std
     std::string index = encodeFileIndex(entries);
     std::int64_t total = position + static_cast<std::int64_t>(index.size()) + TRAILER_SIZE;
     if (total > MAX_LAUNCHER_SIZE) fail("the launcher would be 2 GB or larger");
+    if (beforeWriting) beforeWriting();
 
     // Written beside the target and renamed, so a failure never leaves a
     // half-written launcher under the final name.

@@ -29,6 +29,8 @@ struct PackRequest {
     String output;
     std::vector<PackFile> files;
     Branding branding;  // --icon, --version-info, --manifest
+    bool check = true;    // --no-check turns the checks of the files off
+    bool strict = false;  // --strict: a warning stops the build too
 };
 
 // Failures of mgpack; the message is printed after "mgpack: ".
@@ -51,7 +53,11 @@ std::string entryNameProblem(const String& name);
 // Validates everything, then writes output (through a temporary file in
 // the same directory, renamed at the end). Returns the entries written;
 // what it changed on its own (a stub's signature removed) goes to notes.
-std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std::string>* notes = nullptr);
+// beforeWriting, when given, runs once everything is validated and before
+// a byte is written: an exception from it stops the build, which then
+// writes nothing.
+std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std::string>* notes = nullptr,
+                                     const std::function<void()>& beforeWriting = {});
 
 // Reads a launcher's index. hasIndex is false for a file without one.
 std::vector<std::unique_ptr<FileEntry>> readLauncherIndex(const String& path, bool& hasIndex);

@@ -164,6 +164,45 @@ TEST_F(InterpreterTest, DriverWrapping) {
     }
 }
 
+// A check reads each statement once: every error is reported with its
+// statement, later statements are still read, every literal jump label is
+// looked up whatever the jump's value, and nothing jumps.
+TEST_F(InterpreterTest, CheckReadsEveryStatementWithoutRunning) {
+    TagFile program = makeProgram({
+        "INITIALIZE_UI",
+        "Launch @S2@ 0",
+        "JMP0 1 NOWHERE",
+        "GOTO @S3@",
+        "GOTO DONE",
+        "FIND_JVM 1",
+        "LAUNCH @S2@ 0",
+        ":DONE",
+        "SET X1 = 2",
+        "JMP0 @X1@ DONE",
+    });
+    RecordingCommands ops;
+    Instructions instructions(program, ops, ops);
+    std::vector<std::string> reports;
+    instructions.check([&](std::int32_t k, const String& message) {
+        reports.push_back(std::to_string(k) + " " + std::string(message));
+    });
+    EXPECT_EQ(reports, (std::vector<std::string>{
+                           "1 Invalid command (Launch). ",
+                           "2 Label not found (NOWHERE)",
+                           "5 The second argument to FIND_JVM should be a 1 if a find failure message should be "
+                           "displayed in a UI or 0 if no message should be displayed.",
+                           "8 Invalid variable specified on left hand side of SET statement. Invalid variable "
+                           "reference (X1). Must use N or S as the variable type, e.g. N2 or S1.",
+                           "9 The second argument to JMP0 must be numeric. Invalid variable reference (X1). Must use "
+                           "N or S as the variable type, e.g. N2 or S1.",
+                       }));
+    EXPECT_EQ(ops.calls, (StringList{"initializeUi", "launchWithJvmFile [] 0"}));
+    // The interpreter runs as before afterwards: the jump is taken again.
+    Ending e = capture([&] { instructions.run(); });
+    EXPECT_EQ(e.outcome, Outcome::Raised);
+    EXPECT_EQ(e.line, 2);
+}
+
 // Statement numbers count values of INSTRUCTIONS only: not blank lines, not
 // the tag line, not other tags.
 TEST_F(InterpreterTest, LineNumberIsThePositionAmongStatements) {

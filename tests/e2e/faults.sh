@@ -32,7 +32,7 @@ launch() {
 packed() {
   printf '%s' "$1" > instructions.txt
   head -c "$2" /dev/urandom > installer.exe
-  wine "$mgpack" build --stub mglauncher.exe -o sample.exe --file instructions instructions.txt \
+  wine "$mgpack" build --no-check --stub mglauncher.exe -o sample.exe --file instructions instructions.txt \
     --file jvm-installer installer.exe > pack.out 2>&1 || fail "mgpack: $(log_text pack.out)"
   exe=sample.exe
 }
@@ -104,7 +104,7 @@ app)
     > launch.txt
   printf 'INSTRUCTIONS:\n  LAUNCH %s\\direct.jvm 0\n/:\n' "$work_win" > instructions.txt
   head -c 300000 /dev/urandom > app.jar
-  wine "$mgpack" build --stub mglauncher.exe -o sample.exe --file instructions instructions.txt \
+  wine "$mgpack" build --no-check --stub mglauncher.exe -o sample.exe --file instructions instructions.txt \
     --file launch-script launch.txt --file application-archive app.jar > pack.out 2>&1 || fail "mgpack: $(log_text pack.out)"
   exe=sample.exe
   for mode in empty crash; do

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # One end-to-end case of the launcher file and the driver under Wine.
-# Usage: pack.sh CASE MGLAUNCHER MGPACK RUNNER SOURCE_DIR   (WINEPREFIX set)
+# Usage: pack.sh CASE MGLAUNCHER MGPACK RUNNER SOURCE_DIR [HOST_MGPACK]   (WINEPREFIX set)
 set -u
-case_name=$1 launcher=$2 mgpack=$3 runner=$4 src=$5
+case_name=$1 launcher=$2 mgpack=$3 runner=$4 src=$5 host_mgpack=${6:-}
 : "${WINEPREFIX:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Files the programs read and write live on the prefix's C: drive.
@@ -22,7 +22,7 @@ pack build --stub mglauncher.exe -o sample.exe --file instructions instructions.
 # A launcher whose program is one unknown command: its run is seen in the
 # log as the interpreter's error, whatever the other layers can do.
 printf 'INSTRUCTIONS:\n  E2E_MARKER\n/:\n' > marker.txt
-pack build --stub mglauncher.exe -o marker.exe --file instructions marker.txt > pack.out || fail "mgpack: $(cat pack.out)"
+pack build --no-check --stub mglauncher.exe -o marker.exe --file instructions marker.txt > pack.out || fail "mgpack: $(cat pack.out)"
 MARK='ERROR: Error in instructions. Invalid command (E2E_MARKER).  Line number (1)'
 program_ran() { log_text "$1" | grep -qxF "$MARK"; }
 
@@ -186,6 +186,46 @@ extract)
   [ -e out/input.tag ] || fail "no input.tag written: $(ls out) $(log_text run.log)"
   log_text run.log | grep -q 'not available\|Error in instructions' && fail "the program ran after -mg:extract"
   [ "$(log_text run.log | grep -c '^file type: ')" = 4 ] || fail "index not logged: $(log_text run.log)"
+  ;;
+check)
+  # The guide's sample on the real launcher checks clean, and mgpack.exe
+  # reports what the host's mgpack reports. No launcher runs: it is fast.
+  cp "$src"/examples/sample/{instructions.txt,launch.txt,sample.jvm} .
+  printf 'PK\3\4 verify' > verify.jar
+  printf 'PK\3\4 sample' > sample.jar
+  printf 'MZ setup' > setup.exe
+  files() {  # PROGRAM: the guide's files with that instructions program
+    printf '%s\n' --file instructions "$1" --file launch-script launch.txt --file jvm-file sample.jvm \
+      --file verify-archive verify.jar --file jvm-installer setup.exe --file application-archive sample.jar
+  }
+  mapfile -t guide < <(files instructions.txt)
+  "$host_mgpack" build --stub mglauncher.exe -o guide.exe "${guide[@]}" > build.out 2>&1 || fail "build: $(cat build.out)"
+  "$host_mgpack" check guide.exe > host.out || fail "check of the guide's sample: exit $?: $(cat host.out)"
+  grep -q ': error: ' host.out && fail "the guide's sample has errors: $(cat host.out)"
+  [ "$(tail -1 host.out)" = "guide.exe: 0 errors, 2 warnings" ] || fail "summary: $(cat host.out)"
+  pack check guide.exe > windows.out
+  diff host.out windows.out > /dev/null || fail "mgpack.exe's check differs: $(diff host.out windows.out)"
+  # A mistake: the build refuses it and writes nothing; packed without the
+  # check, the check names the entry and its line, by both tools.
+  sed 's/^  LAUNCH @S2@ 0$/  Launch @S2@ 0/' instructions.txt > mistake.txt
+  mapfile -t mistake < <(files mistake.txt)
+  want='mistake.txt:6: error: Invalid command (Launch). Commands are upper case: LAUNCH.'
+  "$host_mgpack" build --stub mglauncher.exe -o mistake.exe "${mistake[@]}" > build.out 2>&1
+  status=$?
+  [ $status = 2 ] || fail "build of a mistake: exit $status: $(cat build.out)"
+  [ ! -e mistake.exe ] || fail "a build with an error wrote its output"
+  grep -qxF "$want" build.out || fail "build: $(cat build.out)"
+  "$host_mgpack" build --no-check --stub mglauncher.exe -o mistake.exe "${mistake[@]}" > /dev/null || fail "--no-check"
+  "$host_mgpack" check mistake.exe > host.out
+  status=$?
+  [ $status = 2 ] || fail "check of a mistake: exit $status"
+  grep -qxF "$want" host.out || fail "check: $(cat host.out)"
+  pack check mistake.exe | grep -qxF "$want" || fail "mgpack.exe check: $(pack check mistake.exe)"
+  # Only our launcher is a stub.
+  "$host_mgpack" build --stub sample.jar -o jar.exe "${guide[@]}" > build.out 2>&1
+  grep -qxF 'sample.jar: error: not a Marrowgate launcher (it is a jar or zip file); the stub must be mglauncher.exe or mglauncher-console.exe' build.out ||
+    fail "a jar stub: $(cat build.out)"
+  [ ! -e jar.exe ] || fail "a jar stub was packed"
   ;;
 *)
   fail "unknown case $case_name"

@@ -30,7 +30,7 @@ build() {
   printf 'INSTRUCTIONS:\n%s\n/:\n' "$2" > "$output.txt"
   printf '%s\n' "$3" > "$output.launch"
   shift 3
-  wine "$mgpack" build --stub mglauncher.exe -o "$output" --file instructions "$output.txt" \
+  wine "$mgpack" build --no-check --stub mglauncher.exe -o "$output" --file instructions "$output.txt" \
     --file launch-script "$output.launch" "$@" > pack.out 2>&1 || fail "mgpack $output: $(log_text pack.out)"
 }
 logged() { log_text run.log | grep -qxF -- "$1"; }

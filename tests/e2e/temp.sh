@@ -82,7 +82,7 @@ extract)
   printf 'JVM_VERSION: "1.4"\n' > "$src/jvm2.txt"
   printf 'DESC: "Demo"\n' > "$src/launch.txt"
   head -c 300000 /dev/urandom > "$src/app.jar"
-  (cd "$work_unix" && wine "$mgpack" build --stub "$(winepath -w "$launcher")" -o packed.exe \
+  (cd "$work_unix" && wine "$mgpack" build --no-check --stub "$(winepath -w "$launcher")" -o packed.exe \
      --file instructions src\\instructions.txt --file jvm-file src\\jvm1.txt --file launch-script src\\launch.txt \
      --file jvm-file src\\jvm2.txt --file application-archive src\\app.jar) >/dev/null 2>&1 ||
     fail "mgpack build failed"

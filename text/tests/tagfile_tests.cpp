@@ -48,13 +48,14 @@ std::string dump(const TagFile& t) {
 }
 
 // Parses text as the launcher parses an embedded file: binary stream, region.
-void parseText(TagFile& t, const std::string& text, long offset = 0, long length = -1) {
+void parseText(TagFile& t, const std::string& text, long offset = 0, long length = -1,
+               RegionEnd regionEnd = RegionEnd::valuesMayRunPast, ParseObserver* observer = nullptr) {
     String path = scratchPath("parse");
     writeBytes(path, text);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     ASSERT_NE(f, nullptr);
     try {
-        t.parse(f, "test.txt", offset, length);
+        t.parse(f, "test.txt", offset, length, regionEnd, observer);
     } catch (...) {
         std::fclose(f);
         throw;
@@ -116,6 +117,51 @@ TEST(TagFileParse, SyntaxErrors) {
     for (const auto& r : rows) EXPECT_EQ(parseError(r.text), r.message) << r.text;
 }
 
+// What a parse tells its observer, one line per call.
+class RecordingObserver : public ParseObserver {
+public:
+    std::vector<std::string> calls;
+    void tagRemoved(const String& name) override { calls.push_back("removed " + name); }
+    void valueRead(const String& name, std::int32_t tagLine, std::int32_t valueLine) override {
+        calls.push_back("value " + name + " " + toDecimal(tagLine) + " " + toDecimal(valueLine));
+    }
+    void textIgnored(const String& name, std::int32_t line, const String& text) override {
+        calls.push_back("ignored " + name + " " + toDecimal(line) + " [" + text + "]");
+    }
+    void syntaxError(std::int32_t line, const String& reason) override {
+        calls.push_back("error " + toDecimal(line) + " " + reason);
+    }
+};
+
+std::vector<std::string> observed(const std::string& text) {
+    TagFile t;
+    RecordingObserver observer;
+    try {
+        parseText(t, text, 0, -1, RegionEnd::valuesMayRunPast, &observer);
+    } catch (const LauncherException&) {
+    }
+    return observer.calls;
+}
+
+// An observer learns where each tag and value was read (blank and quoted
+// lines counted, a redefined tag removed first), what a closing quote left
+// ignored, and a syntax error's line and reason before it is thrown.
+TEST(TagFileParse, ObserverIsToldWhatIsRead) {
+    struct Row { const char* text; std::vector<std::string> calls; } rows[] = {
+        {"A: 1\n\nL:\n  x\n\n\"\"\n  \"y z\"\n/:\nA: 3\n",
+         {"removed A", "value A 1 1", "removed L", "value L 3 4", "value L 3 7", "removed A", "value A 9 9"}},
+        {"COMMAND: \"java\" %CP%() Main", {"removed COMMAND", "ignored COMMAND 1 [ %CP%() Main]", "value COMMAND 1 1"}},
+        {"Q: \"a \"\"b\"\"\"", {"removed Q", "value Q 1 1"}},
+        {"Q: plain \"not quoted\" text", {"removed Q", "value Q 1 1"}},
+        {"L:\n\"one\" two\n/:", {"removed L", "ignored L 2 [ two]", "value L 1 2"}},
+        {"A: 1\n\n# comment\n", {"removed A", "value A 1 1", "error 3 Missing colon at the end of the tag name."}},
+        {"A: 1\n\nLIST:\n one\n two\n",
+         {"removed A", "value A 1 1", "removed LIST", "value LIST 3 4", "value LIST 3 5",
+          "error 3 Missing /: tag completer."}},
+    };
+    for (const auto& r : rows) EXPECT_EQ(observed(r.text), r.calls) << r.text;
+}
+
 TEST(TagFileParse, SyntaxErrorIsLoggedAsError) {
     String log = scratchPath("log");
     std::remove(log.c_str());
@@ -156,6 +202,19 @@ TEST(TagFileParse, RegionStopsBeforeTagLinesOutsideIt) {
     EXPECT_EQ(dump(t3), "");
     TagFile t4;
     EXPECT_THROW(parseText(t4, all, -1, 10), LauncherException);
+    // Bounded to its region, the second file's unterminated tag is an error
+    // at the tag's line instead of taking the third file's terminator.
+    TagFile t5;
+    RecordingObserver observer;
+    EXPECT_THROW(parseText(t5, all, static_cast<long>(5 + first.size()), static_cast<long>(second.size()),
+                           RegionEnd::valuesStopAtEnd, &observer),
+                 LauncherException);
+    ASSERT_FALSE(observer.calls.empty());
+    EXPECT_EQ(observer.calls.back(), "error 1 Missing /: tag completer.");
+    TagFile t6;
+    parseText(t6, all, static_cast<long>(5 + first.size()), static_cast<long>(second.size() + third.size()),
+              RegionEnd::valuesStopAtEnd);
+    EXPECT_EQ(dump(t6), "C=[x|y]D=[4]");
 }
 
 TEST(TagFileLoad, MissingFileAndTextMode) {

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Runs the example of docs/mgpack.md as written (with a 100,000-byte stand-in
 # for mglauncher.exe), compares its listing with the one the page shows, and
-# checks the exit status and messages of refused builds.
-# Usage: mgpack_cli.sh MGPACK SOURCE_DIR WORK_DIR
+# checks the exit status and messages of refused builds and of checks.
+# Usage: mgpack_cli.sh MGPACK SOURCE_DIR WORK_DIR STAND_IN_STUB
 set -u
-mgpack_bin=$1 src=$2 work=$3
+mgpack_bin=$1 src=$2 work=$3 stand_in=$4
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 cp "$src"/docs/examples/pack/* .
-head -c 100000 /dev/zero > mglauncher.exe
+"$stand_in" mglauncher.exe 100000 || exit 1
+head -c 100000 /dev/zero > zeros.exe
 mgpack() { "$mgpack_bin" "$@"; }
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -55,7 +56,47 @@ expect_refusal "bad.ico is not a usable icon file: no icon header" --stub mglaun
 expect_refusal "bad.manifest is not a usable manifest: the root element is not <assembly>" --stub mglauncher.exe --manifest bad.manifest
 expect_refusal "--version-info takes NAME=VALUE" --stub mglauncher.exe --version-info Product=Sample
 expect_refusal "--version-info ProductName given twice" --stub mglauncher.exe --version-info ProductName=A --version-info ProductName=B
-expect_refusal "the stub is not a launcher executable (no MZ header)" --stub mglauncher.exe --version-info ProductName=Sample
+expect_refusal "the stub is not a launcher executable (no MZ header)" --stub zeros.exe --version-info ProductName=Sample
+
+# Checks: the example checks clean (warnings only), in build and alone.
+mgpack --version | grep -qx 'mgpack [0-9][0-9]*\.[0-9][0-9]*' || fail "--version: $(mgpack --version)"
+mgpack check sample.exe > check.out; status=$?
+[ $status -eq 0 ] || fail "check of the example: exit $status: $(cat check.out)"
+grep -q ': error: ' check.out && fail "check of the example found errors: $(cat check.out)"
+tail -1 check.out | grep -qx 'sample.exe: 0 errors, [0-9]* warnings\{0,1\}' || fail "check summary: $(tail -1 check.out)"
+# A build whose files hold an error writes nothing, says where and exits 2;
+# --no-check packs it, and check then says the same of the entry.
+printf 'INSTRUCTIONS:\n  INITIALIZE_UI\n  Launch @S2@ 0\n/:\n' > broken.txt
+expect_check() {  # STATUS EXPECTED-LINE COMMAND...
+  local want_status=$1 want=$2; shift 2
+  echo previous > out.exe
+  mgpack "$@" > stdout.txt 2> stderr.txt; local status=$?
+  [ $status -eq "$want_status" ] || fail "exit $status, not $want_status: $*: $(cat stdout.txt stderr.txt)"
+  grep -qxF -- "$want" stdout.txt stderr.txt || fail "no line '$want' from $*: $(cat stdout.txt stderr.txt)"
+}
+expect_check 2 'broken.txt:3: error: Invalid command (Launch). Commands are upper case: LAUNCH.' \
+  build --stub mglauncher.exe -o out.exe --file instructions broken.txt
+[ "$(cat out.exe)" = previous ] || fail "a build with an error changed its output"
+[ ! -e out.exe.mgpack-tmp ] || fail "a build with an error left its temporary file"
+grep -qxF 'mgpack: 1 error, 0 warnings: out.exe is not written' stderr.txt || fail "build summary: $(cat stderr.txt)"
+mgpack build --no-check --stub mglauncher.exe -o broken.exe --file instructions broken.txt > /dev/null ||
+  fail "--no-check did not pack"
+expect_check 2 'broken.txt:3: error: Invalid command (Launch). Commands are upper case: LAUNCH.' check broken.exe
+# A warning stops a build only with --strict.
+example=(--file instructions instructions.txt --file launch-script launch.txt --file jvm-file jre.jvm
+         --file application-archive app.jar)
+expect_check 0 'instructions.txt:6: warning: LAUNCH hides the progress window at once (0 seconds): an application that fails at start-up then ends without a message; a few seconds keep the window up to report it' \
+  build --stub mglauncher.exe -o out.exe "${example[@]}"
+expect_check 2 'mgpack: 0 errors, 2 warnings: out.exe is not written' \
+  build --strict --stub mglauncher.exe -o out.exe "${example[@]}"
+expect_check 2 'sample.exe: 0 errors, 2 warnings' check --strict sample.exe
+# Only our launcher is a stub: a jar is refused with the reason.
+printf 'PK\3\4 a jar' > other.jar
+expect_check 2 'other.jar: error: not a Marrowgate launcher (it is a jar or zip file); the stub must be mglauncher.exe or mglauncher-console.exe' \
+  build --stub other.jar -o out.exe --file instructions instructions.txt
+expect_check 2 'other.jar: error: not a Marrowgate launcher (it is a jar or zip file); the stub must be mglauncher.exe or mglauncher-console.exe' \
+  build --no-check --stub other.jar -o out.exe --file instructions instructions.txt
+expect_check 2 'zeros.exe: error: carries no file index: it is no packed launcher' check zeros.exe
 
 # --records prints the launcher's log records.
 mgpack list --records sample.exe > records.txt

@@ -8,29 +8,11 @@
 #include "tools/pack.h"
 #include "tools/pe_image.h"
 #include "tools/pe_resources.h"
+#include "tools/tests/stub_image.h"
 
 namespace mg {
 
 namespace {
-
-// A PE32 image of headers only (no sections, no resources): 0x400 bytes.
-std::string bareImage() {
-    std::string h(0x400, '\0');
-    h[0] = 'M', h[1] = 'Z';
-    putLE32(h, 0x3C, 0x40);
-    putLE32(h, 0x40, 0x00004550u);
-    putLE16(h, 0x44, 0x14C);
-    putLE16(h, 0x54, 224);
-    const std::size_t opt = 0x58;
-    putLE16(h, opt, 0x10B);
-    putLE32(h, opt + 32, 0x1000);  // section alignment
-    putLE32(h, opt + 36, 0x200);   // file alignment
-    putLE32(h, opt + 56, 0x1000);  // size of image
-    putLE32(h, opt + 60, 0x400);   // size of headers
-    putLE32(h, opt + 64, 1);       // a checksum is set
-    putLE32(h, opt + 92, 16);
-    return h;
-}
 
 Resource resource(std::uint16_t type, const std::u16string& name, std::uint16_t id, std::uint16_t language,
                   std::string data) {
