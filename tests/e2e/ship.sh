@@ -18,6 +18,10 @@ e2e_workdir "mgtest-ship-$case_name"
 cp "$launcher" mglauncher.exe
 cp "$src"/examples/sample/{instructions.txt,launch.txt,sample.jvm} .
 cp "$host/java/verify.jar" "$host/examples/sample.jar" .
+# The sample's instructions install a JVM when none is found, so its package
+# carries an installer, as the guide's does. These cases always find one:
+# any Windows program stands in.
+cp "$runner" setup.exe
 mkdir tmp
 mgpack() { wine "$mgpack_exe" "$@" 2>&1 | tr -d '\r'; }
 host_mgpack=$host/tools/mgpack
@@ -26,7 +30,7 @@ pack_sample() {  # OUTPUT [OPTIONS...]: the sample, packed by mgpack.exe
   shift
   mgpack build --stub mglauncher.exe -o "$output" "$@" --file instructions instructions.txt \
     --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-    --file application-archive sample.jar > pack.out || fail "mgpack $output: $(cat pack.out)"
+    --file jvm-installer setup.exe --file application-archive sample.jar > pack.out || fail "mgpack $output: $(cat pack.out)"
 }
 # The sample ran, with the arguments given after the launcher's options.
 ran_with() { log_text run.log | grep -q "^Marrowgate sample running on Java 17.* with $1\$"; }
@@ -77,7 +81,7 @@ branding)
   pack_sample branded.exe "${brand[@]}"
   "$host_mgpack" build --stub mglauncher.exe -o branded-linux.exe "${brand[@]}" --file instructions instructions.txt \
     --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-    --file application-archive sample.jar > /dev/null || fail "mgpack (Linux) failed"
+    --file jvm-installer setup.exe --file application-archive sample.jar > /dev/null || fail "mgpack (Linux) failed"
   cmp branded.exe branded-linux.exe || fail "mgpack.exe and mgpack wrote different files"
   expected='CompanyName=Acme Ωmega Ltd
 FileVersion=2.3.4.5
@@ -131,7 +135,7 @@ paths)
   mkdir -p 'Ελληνικά' '用户/temp'
   "$host_mgpack" build --stub mglauncher.exe -o 'Ελληνικά/sample.exe' --file instructions instructions.txt \
     --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-    --file application-archive sample.jar > /dev/null || fail "mgpack failed"
+    --file jvm-installer setup.exe --file application-archive sample.jar > /dev/null || fail "mgpack failed"
   # The prefix's temporary folder, for this run only.
   old_temp=$(wine reg query 'HKCU\Environment' /v TEMP 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_[A-Z_]* *//p')
   restore() { [ -n "$old_temp" ] && for v in TEMP TMP; do wine reg add 'HKCU\Environment' /v $v /t REG_EXPAND_SZ /d "$old_temp" /f > /dev/null 2>&1; done; }
