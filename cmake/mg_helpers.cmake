@@ -23,6 +23,27 @@ function(mg_wine_test name)
   set_tests_properties(wine.${name} PROPERTIES LABELS wine TIMEOUT 600
     FIXTURES_REQUIRED wineprefix
     ENVIRONMENT "WINEPREFIX=${MG_WINEPREFIX}")
+  mg_scale_timeouts()
+endfunction()
+
+# A build whose tests run in the emulated machine, where every program runs
+# some twenty times slower than on the host, gives its tests that many times
+# their time limits (MG_TEST_TIMEOUT_FACTOR, 1 elsewhere).
+# mg_scale_timeouts(): scales the limits of the current folder's tests, once.
+set(MG_TEST_TIMEOUT_FACTOR 1 CACHE STRING "Factor on every test's time limit")
+function(mg_scale_timeouts)
+  if(MG_TEST_TIMEOUT_FACTOR EQUAL 1)
+    return()
+  endif()
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  foreach(test ${tests})
+    get_test_property(${test} TIMEOUT limit)
+    get_test_property(${test} MG_TIMEOUT_SCALED scaled)
+    if(limit AND NOT scaled)
+      math(EXPR limit "${limit} * ${MG_TEST_TIMEOUT_FACTOR}")
+      set_tests_properties(${test} PROPERTIES TIMEOUT ${limit} MG_TIMEOUT_SCALED ON)
+    endif()
+  endforeach()
 endfunction()
 
 # mg_flavour_manifest(SOURCE OUTPUT): the application manifest SOURCE, which
