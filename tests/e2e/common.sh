@@ -24,7 +24,7 @@ e2e_workdir() {
 }
 
 wait_for() {
-  local bound=$1
+  local bound=$(($1 * ${MG_TIME_FACTOR:-1}))
   shift
   local end=$((SECONDS + bound))
   while ! "$@"; do
@@ -42,7 +42,7 @@ doc_block() {
 
 e2e_run() {
   rm -f run.log
-  out=$(timeout 300 wine "$runner" "$work_win\\$1" raw \
+  out=$(timeout $((300 * ${MG_TIME_FACTOR:-1})) wine "$runner" "$work_win\\$1" raw \
         "-mg:silent -mg:log $work_win\\run.log -mg:tempdir $work_win\\tmp ${2:-}" 2>&1 | tr -d '\r')
   printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "$1: $out; log: $(log_text run.log)"
   printf '%s\n' "$out" | grep -q '^message: ' && fail "$1 showed a message box: $out"

@@ -29,7 +29,7 @@ case $case_name in
 pipe)
   printf '@echo off\r\necho hello, world| upper.exe -mg:javahome J:\\jdk17 %s > out.txt 2> err.txt\r\n' "$options" > run.bat
   printf '>level.txt echo %%ERRORLEVEL%%\r\nexit /b %%ERRORLEVEL%%\r\n' >> run.bat
-  timeout 300 wine cmd /c run.bat
+  timeout $((300 * ${MG_TIME_FACTOR:-1})) wine cmd /c run.bat
   status=$?
   [ $status = 3 ] || fail "cmd's exit status $status, not 3; err.txt: $(log_text err.txt); log: $(log_text run.log)"
   [ "$(log_text level.txt)" = 3 ] || fail "%ERRORLEVEL% was $(log_text level.txt), not 3"
@@ -40,7 +40,7 @@ pipe)
 no-jvm)
   printf '@echo off\r\nupper.exe -mg:javahome C:\\nowhere %s < nul > out.txt 2> err.txt\r\n' "$options" > run.bat
   printf 'exit /b %%ERRORLEVEL%%\r\n' >> run.bat
-  timeout 300 wine cmd /c run.bat
+  timeout $((300 * ${MG_TIME_FACTOR:-1})) wine cmd /c run.bat
   status=$?
   [ $status = 121 ] || fail "exit status $status, not 121; log: $(log_text run.log)"
   [ "$(log_text err.txt)" = "No matching JVM was found." ] || fail "standard error: [$(log_text err.txt)]"
@@ -49,7 +49,7 @@ no-jvm)
 ctrl-c)
   # A terminal gives the programs a console to send the event on.
   cp "$ctrl_c" ctrl_c.exe
-  timeout 300 script -eqc "wine ctrl_c.exe '$work_win\\upper.exe -mg:javahome J:\\jdk17 $options' run.log \
+  timeout $((300 * ${MG_TIME_FACTOR:-1})) script -eqc "wine ctrl_c.exe '$work_win\\upper.exe -mg:javahome J:\\jdk17 $options' run.log \
     'Upper in current working directory'" /dev/null > ctrl_c.out 2>&1 < /dev/null ||
     fail "the launcher did not end after Ctrl+C: $(tr -d '\r' < ctrl_c.out); log: $(log_text run.log)"
   # The JVM's answer to SIGINT, passed on by the bridge and the launcher.

@@ -22,7 +22,7 @@ cp "$launcher" mglauncher.exe
 exe=mglauncher.exe
 launch() {
   rm -f out.raw
-  timeout 300 wine "$exe" -mg:silent "$@" > out.raw 2>/dev/null
+  timeout $((300 * ${MG_TIME_FACTOR:-1})) wine "$exe" -mg:silent "$@" > out.raw 2>/dev/null
   local rc=$?
   [ $rc = 0 ] || fail "launcher exit code $rc"
   out=$(tr -d '\r' < out.raw)

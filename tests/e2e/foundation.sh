@@ -127,7 +127,7 @@ compat-98)
   trace=$(tr -d '\r' < "$work_unix/trace.txt" 2>/dev/null)
   printf '%s\n' "$trace" | grep -q '^Launcher: Cleanup batch file called: ' || fail "no batch file: $trace"
   printf '%s\n' "$trace" | grep -q 'wininit' && fail "WinInit.Ini used under NT: $trace"
-  for _ in $(seq 1 50); do
+  for _ in $(seq 1 $((50 * ${MG_TIME_FACTOR:-1}))); do
     [ -e "$work_unix/self" ] || break
     sleep 0.2
   done

@@ -7,9 +7,11 @@
 //
 // Prints one "message: <text>" line per message box (closed with OK), then
 // "exit code: <n>", and exits with the program's exit code (99: it did not
-// end within two minutes and was stopped).
+// end within two minutes, times MG_TIME_FACTOR where that is set, and was
+// stopped).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,6 +97,9 @@ int main(int argc, char** argv) {
     }
     ::CloseHandle(process.hThread);
 
+    // Emulated machines run everything many times slower (MG_TIME_FACTOR).
+    DWORD limit = 120000;
+    if (const char* factor = std::getenv("MG_TIME_FACTOR")) limit *= std::max(1ul, std::strtoul(factor, nullptr, 10));
     DWORD start = ::GetTickCount();
     for (;;) {
         if (::WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
@@ -110,7 +115,7 @@ int main(int argc, char** argv) {
                    ::WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
             }
         }
-        if (::GetTickCount() - start > 120000) {
+        if (::GetTickCount() - start > limit) {
             ::TerminateProcess(process.hProcess, 99);
             std::printf("timeout\n");
             break;

@@ -51,7 +51,7 @@ dll-launcher)
     cp "$planted" "$work_unix/bin/$name"
     cp "$planted" "$work_unix/cwd/$name"
   done
-  out=$(cd "$work_unix/cwd" && timeout 300 wine "$runner" "$work_win\\bin\\mglauncher.exe" raw \
+  out=$(cd "$work_unix/cwd" && timeout $((300 * ${MG_TIME_FACTOR:-1})) wine "$runner" "$work_win\\bin\\mglauncher.exe" raw \
     "-mg:silent -mg:log $work_win\\run.log -mg:version" 2>&1 | tr -d '\r')
   printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "run: $out"
   [ ! -e "$marker" ] || fail "a planted DLL was loaded: $(cat "$marker")"
@@ -68,10 +68,10 @@ batch-chars)
   echo keep > "$base_unix/sentinel.txt"
   echo keep > "$base_unix/LRE1/sentinel.txt"
   echo keep > "$base_unix/LRE1.tmp.txt"
-  out=$(DBGWIN32TVX="$base_win\\trace.txt" timeout 300 wine "$runner" "$base_win\\LRE1.tmp\\mglauncher.exe" raw \
+  out=$(DBGWIN32TVX="$base_win\\trace.txt" timeout $((300 * ${MG_TIME_FACTOR:-1})) wine "$runner" "$base_win\\LRE1.tmp\\mglauncher.exe" raw \
     "-mg:silent -mg:tempdir \"$base_win\\root\" -mg:orig C:\\original.exe" 2>&1 | tr -d '\r')
   printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "run: $out"
-  for _ in $(seq 1 150); do
+  for _ in $(seq 1 $((150 * ${MG_TIME_FACTOR:-1}))); do
     [ -e "$base_unix/LRE1.tmp" ] || [ -n "$(ls -A "$base_unix/root")" ] || break
     sleep 0.2
   done

@@ -43,7 +43,7 @@ run() {
   echo keep > "$dir_unix/tmp/sentinel.txt"
   args="-mg:silent -mg:tempdir $dir_win\\tmp -mg:log $dir_win\\run.log"
   [ "$mode" = extract ] && args="$args -mg:extract"
-  out=$(cd "$dir_unix/out" && timeout 300 wine "$runner" "$dir_win\\launcher.exe" raw "$args" 2>&1 | tr -d '\r')
+  out=$(cd "$dir_unix/out" && timeout $((300 * ${MG_TIME_FACTOR:-1})) wine "$runner" "$dir_win\\launcher.exe" raw "$args" 2>&1 | tr -d '\r')
   local what="$name ($mode)"
   printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "$what: did not end with exit code 0: $out"
   printf '%s\n' "$out" | grep -q '^message: ' && fail "$what: a message box in a silent run: $out"

@@ -22,7 +22,7 @@ packed() {
 }
 # run: sample.exe, silent, logging to run.log; it must end with exit code 0.
 run() {
-  out=$(timeout 120 wine "$runner" sample.exe raw "-mg:silent -mg:log $work_win\\run.log" 2>&1 | tr -d '\r')
+  out=$(timeout $((120 * ${MG_TIME_FACTOR:-1})) wine "$runner" sample.exe raw "-mg:silent -mg:log $work_win\\run.log" 2>&1 | tr -d '\r')
   printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "run: $out"
 }
 # expect_error TEXT: the log's error record, exactly.

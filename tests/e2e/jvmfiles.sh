@@ -84,7 +84,7 @@ search() {
   printf 'LOGFILE: %s\\run.log\nVERIFY_CLASSPATH: """J:\\jars\\verify.jar"""\nVERIFY_CLASS_NAME: Verify\nJVM:\n%s/:\nACTION: SEARCH\n' \
     "$work_win" "$jvms" > in.tag
   rm -f run.log
-  out=$(timeout 300 wine mglauncher.exe -mg:silent -mg:log "$work_win\\run.log" -mg:in "$work_win\\in.tag" 2>/dev/null | tr -d '\r')
+  out=$(timeout $((300 * ${MG_TIME_FACTOR:-1})) wine mglauncher.exe -mg:silent -mg:log "$work_win\\run.log" -mg:in "$work_win\\in.tag" 2>/dev/null | tr -d '\r')
   printf '%s\n' "$out" | sed -n 3p | while read -r copy; do rm -f "$(winepath -u "$copy" 2>/dev/null)"; done
 }
 found() { printf '%s\n' "$out" | sed -n 2p; }

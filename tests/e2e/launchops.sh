@@ -79,7 +79,7 @@ install-action)
   mkdir 'dest dir'
   printf 'LOGFILE: %s\nACTION: INSTALL_JVM\nINSTALL_JVM_EXE: %s\nINSTALL_JVM_DEST: %s\n' \
     "$work_win\\run.log" "$work_win\\setup.exe" "$work_win\\dest dir" > in.tag
-  out=$(timeout 300 wine mglauncher.exe -mg:silent -mg:in "$work_win\\in.tag" 2>/dev/null | tr -d '\r')
+  out=$(timeout $((300 * ${MG_TIME_FACTOR:-1})) wine mglauncher.exe -mg:silent -mg:in "$work_win\\in.tag" 2>/dev/null | tr -d '\r')
   [ "$out" = "$work_win\\dest dir\\jvm" ] || fail "output [$out]; log: $(log_text run.log)"
   jvm=$(log_text 'dest dir/jvm')
   printf '%s\n' "$jvm" | grep -qx 'JVM_TEMP: *0' || fail "JVM_TEMP not 0: $jvm"

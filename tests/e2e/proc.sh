@@ -18,7 +18,7 @@ log_text() { tr -d '\r' < "$1" 2>/dev/null; }
 # run INPUT-FILE-TEXT: the launcher's standard output in $out.
 run() {
   printf '%s' "$1" > in.tag
-  out=$(timeout 120 wine mglauncher.exe -mg:silent -mg:log "$work_win\\run.log" -mg:in "$work_win\\in.tag" \
+  out=$(timeout $((120 * ${MG_TIME_FACTOR:-1})) wine mglauncher.exe -mg:silent -mg:log "$work_win\\run.log" -mg:in "$work_win\\in.tag" \
         2>/dev/null | tr -d '\r')
   rc=$?
   [ $rc = 0 ] || fail "launcher exit code $rc"

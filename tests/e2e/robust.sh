@@ -173,7 +173,7 @@ wrongmain)
   LAUNCH $work_win\\direct.jvm 30" "COMMAND: ${java_cmd}-cp \"\"$work_win\\robust.jar\"\" NoSuchMain\""
   rm -f run.log
   # Not silent: the runner answers the message box and reports its text.
-  out=$(timeout 300 wine "$runner" "$work_win\\wrong.exe" raw \
+  out=$(timeout $((300 * ${MG_TIME_FACTOR:-1})) wine "$runner" "$work_win\\wrong.exe" raw \
         "-mg:log $work_win\\run.log -mg:tempdir $work_win\\tmp" 2>&1 | tr -d '\r')
   printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "launcher: $out"
   printf '%s\n' "$out" | grep -q '^message: The application ended with exit code 1\.||.*NoSuchMain' ||

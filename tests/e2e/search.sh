@@ -28,7 +28,7 @@ run() {
   shift
   printf '%s' "$input" > in.tag
   rm -f run.log
-  timeout 300 wine mglauncher.exe -mg:silent "$@" -mg:log "$work_win\\run.log" -mg:in "$work_win\\in.tag" \
+  timeout $((300 * ${MG_TIME_FACTOR:-1})) wine mglauncher.exe -mg:silent "$@" -mg:log "$work_win\\run.log" -mg:in "$work_win\\in.tag" \
     > out.raw 2>/dev/null
   local rc=$?
   [ $rc = 0 ] || fail "launcher exit code $rc"
@@ -157,8 +157,8 @@ walk)
   export WINEPREFIX=$base/prefix
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    timeout 300 wineboot -i >/dev/null 2>&1
-    timeout 300 wineserver -w
+    timeout $((300 * ${MG_TIME_FACTOR:-1})) wineboot -i >/dev/null 2>&1
+    timeout $((300 * ${MG_TIME_FACTOR:-1})) wineserver -w
   fi
   disk=$base/disk
   rm -rf "$disk" && mkdir -p "$disk/work" "$disk/apps/one" "$disk/RECYCLER/x" "$disk/tmp" "$disk/jars" "$disk/cancel/bin"
@@ -173,7 +173,7 @@ walk)
   done
   # The types are read when the services start: start them again.
   wineserver -k
-  timeout 300 wineserver -w
+  timeout $((300 * ${MG_TIME_FACTOR:-1})) wineserver -w
   work_unix=$disk/work work_win='K:\work'
   cd "$work_unix" || exit 1
   cp "$launcher" mglauncher.exe

@@ -142,7 +142,7 @@ paths)
   trap restore EXIT
   for v in TEMP TMP; do wine reg add 'HKCU\Environment' /v $v /d "$work_win\\用户\\temp" /f > /dev/null 2>&1; done
   wineserver -w
-  LC_ALL=C.UTF-8 timeout 300 wine "$work_win\\Ελληνικά\\sample.exe" -mg:silent -mg:log "$work_win\\run.log" \
+  LC_ALL=C.UTF-8 timeout $((300 * ${MG_TIME_FACTOR:-1})) wine "$work_win\\Ελληνικά\\sample.exe" -mg:silent -mg:log "$work_win\\run.log" \
     -mg:javahome 'J:\jdk17' 中文 Ωμέγα > /dev/null 2>&1
   restore
   trap - EXIT

@@ -23,7 +23,7 @@ launch() {
 
 # wait_gone PATH: true once PATH has disappeared, polling for up to 30 s.
 wait_gone() {
-  for _ in $(seq 1 150); do
+  for _ in $(seq 1 $((150 * ${MG_TIME_FACTOR:-1}))); do
     [ -e "$1" ] || return 0
     sleep 0.2
   done
@@ -39,7 +39,7 @@ self-nt)
   DBGWIN32TVX="$work_win\\trace.txt" launch "$work_win\\LRE1.tmp\\mglauncher.exe" -mg:silent \
     -mg:tempdir "$work_win\\root" -mg:orig 'C:\original.exe'
   wait_gone "$work_unix/LRE1.tmp" || fail "launcher directory still there: $(ls -R "$work_unix/LRE1.tmp")"
-  for _ in $(seq 1 50); do
+  for _ in $(seq 1 $((50 * ${MG_TIME_FACTOR:-1}))); do
     [ -z "$(ls -A "$work_unix/root")" ] && break
     sleep 0.2
   done

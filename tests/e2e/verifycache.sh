@@ -30,7 +30,7 @@ verify() {  # WHAT JVM-FILE: the VERIFY_JVM action, which must answer 1
     "$work_win" "$work_win" "$2" "$work_win" > in.tag
   rm -f run.log
   local out
-  out=$(timeout 300 wine mglauncher.exe -mg:silent -mg:in "$work_win\\in.tag" 2>/dev/null | tr -d '\r')
+  out=$(timeout $((300 * ${MG_TIME_FACTOR:-1})) wine mglauncher.exe -mg:silent -mg:in "$work_win\\in.tag" 2>/dev/null | tr -d '\r')
   [ "$out" = 1 ] || fail "$1: output [$out], log: $(log_text run.log)"
 }
 ran_verify() { log_text run.log | grep -q '^Executing launch script command: '; }
