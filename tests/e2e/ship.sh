@@ -29,12 +29,12 @@ cp "$runner" setup.exe
 mkdir tmp
 mgpack() { wine "$mgpack_exe" "$@" 2>&1 | tr -d '\r'; }
 host_mgpack=$host/tools/mgpack
+sample_files=(--file instructions instructions.txt --file launch-script launch.txt --file jvm-file sample.jvm
+              --file verify-archive verify.jar --file jvm-installer setup.exe --file application-archive sample.jar)
 pack_sample() {  # OUTPUT [OPTIONS...]: the sample, packed by mgpack.exe
   local output=$1
   shift
-  mgpack build --stub mglauncher.exe -o "$output" "$@" --file instructions instructions.txt \
-    --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-    --file jvm-installer setup.exe --file application-archive sample.jar > pack.out || fail "mgpack $output: $(cat pack.out)"
+  mgpack build --stub mglauncher.exe -o "$output" "$@" "${sample_files[@]}" > pack.out || fail "mgpack $output: $(cat pack.out)"
 }
 # The sample ran, with the arguments given after the launcher's options.
 ran_with() { log_text run.log | grep -q "^Marrowgate sample running on Java 17.* with $1\$"; }
@@ -110,9 +110,8 @@ branding)
          --version-info 'CompanyName=Acme Ωmega Ltd' --version-info FileVersion=2.3.4.5
          --version-info 'LegalCopyright=© 2026 Acme')
   pack_sample branded.exe "${brand[@]}"
-  "$host_mgpack" build --stub mglauncher.exe -o branded-linux.exe "${brand[@]}" --file instructions instructions.txt \
-    --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-    --file jvm-installer setup.exe --file application-archive sample.jar > /dev/null || fail "mgpack (Linux) failed"
+  "$host_mgpack" build --stub mglauncher.exe -o branded-linux.exe "${brand[@]}" "${sample_files[@]}" > /dev/null ||
+    fail "mgpack (Linux) failed"
   cmp branded.exe branded-linux.exe || fail "mgpack.exe and mgpack wrote different files"
   expected='CompanyName=Acme Ωmega Ltd
 FileVersion=2.3.4.5
@@ -181,31 +180,32 @@ PY
   # --product-name before ProductName; the same in mgpack.exe and mgpack.
   pack_sample named.exe "${brand[@]}" --product-name 'Acme & Søn'
   "$host_mgpack" build --stub mglauncher.exe -o named-linux.exe "${brand[@]}" --product-name 'Acme & Søn' \
-    --file instructions instructions.txt --file launch-script launch.txt --file jvm-file sample.jvm \
-    --file verify-archive verify.jar --file jvm-installer setup.exe --file application-archive sample.jar > /dev/null
+    "${sample_files[@]}" > /dev/null
   cmp named.exe named-linux.exe || fail "mgpack.exe and mgpack named the product differently"
   table_strings named.exe > named.strings
   # The static text shows '&&' as one ampersand.
   wrong=$(name_in_tables 'Acme && Søn' 'Acme & Søn' named.strings)
   [ -z "$wrong" ] || fail "the tables of named.exe: $wrong"
   # Without a product name the tables keep their bytes; without branding
-  # the stub is copied as it is.
+  # the resource section is the stub's (only the checksum covers the payload).
   pack_sample icon-only.exe --icon vendor.ico --version-info 'CompanyName=Acme Ltd'
   table_strings icon-only.exe | cmp -s - plain.strings || fail "an unnamed branding changed the string tables"
   pack_sample plain.exe
-  cmp -s -n "$(stat -c %s mglauncher.exe)" plain.exe mglauncher.exe || fail "packing without branding changed the stub"
-  # The launcher's own texts: a message under the product's caption (a
-  # plain launcher's is "Message"), then a run.
-  for exe in branded.exe:'Acme Sampler™' plain.exe:Message; do
-    out=$(MG_MESSAGE_CAPTION=${exe#*:} wine "$runner" "$work_win\\${exe%%:*}" raw "-mg:in $work_win\\missing.tag" 2>&1 |
-          tr -d '\r')
-    printf '%s\n' "$out" | grep -qxF 'message: Unable to open input file specified on the command line after the -in option.' ||
-      fail "${exe%%:*}'s message under the caption ${exe#*:}: $out"
-  done
-  for exe in branded.exe named.exe; do
-    e2e_run $exe '-mg:javahome J:\jdk17 --open report.txt'
-    ran_with '2 arguments \[--open\] \[report.txt\]' || fail "$exe did not run: $(log_text run.log)"
-  done
+  resource_section() {
+    /usr/bin/python3 -c 'import sys, pefile
+pe = pefile.PE(sys.argv[1])
+d = pe.OPTIONAL_HEADER.DATA_DIRECTORY[2]
+s = pe.get_section_by_rva(d.VirtualAddress)
+sys.stdout.buffer.write(b"%d %d %d\n" % (d.VirtualAddress, d.Size, s.PointerToRawData) + s.get_data())' "$1"
+  }
+  cmp -s <(resource_section plain.exe) <(resource_section mglauncher.exe) || fail "packing without branding changed the resources"
+  # The launcher's own texts: a message under the product's caption, then a run.
+  out=$(MG_MESSAGE_CAPTION='Acme Sampler™' wine "$runner" "$work_win\\branded.exe" raw "-mg:in $work_win\\missing.tag" 2>&1 |
+        tr -d '\r')
+  printf '%s\n' "$out" | grep -qxF 'message: Unable to open input file specified on the command line after the -in option.' ||
+    fail "the branded launcher's message under the caption 'Acme Sampler™': $out"
+  e2e_run branded.exe '-mg:javahome J:\jdk17 --open report.txt'
+  ran_with '2 arguments \[--open\] \[report.txt\]' || fail "the branded launcher did not run: $(log_text run.log)"
   # A name the tables cannot take is refused before anything is written.
   mgpack build --stub mglauncher.exe -o refused.exe --product-name '' > refused.out
   grep -qF -- '--product-name is empty' refused.out || fail "empty name: $(cat refused.out)"
@@ -218,9 +218,7 @@ PY
   ;;
 paths)
   mkdir -p 'Ελληνικά' '用户/temp'
-  "$host_mgpack" build --stub mglauncher.exe -o 'Ελληνικά/sample.exe' --file instructions instructions.txt \
-    --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-    --file jvm-installer setup.exe --file application-archive sample.jar > /dev/null || fail "mgpack failed"
+  "$host_mgpack" build --stub mglauncher.exe -o 'Ελληνικά/sample.exe' "${sample_files[@]}" > /dev/null || fail "mgpack failed"
   # The prefix's temporary folder, for this run only.
   old_temp=$(wine reg query 'HKCU\Environment' /v TEMP 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_[A-Z_]* *//p')
   restore() { [ -n "$old_temp" ] && for v in TEMP TMP; do wine reg add 'HKCU\Environment' /v $v /t REG_EXPAND_SZ /d "$old_temp" /f > /dev/null 2>&1; done; }
