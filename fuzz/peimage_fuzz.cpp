@@ -2,7 +2,8 @@
 // the resource tree, the checksum and, where the bytes name a certificate
 // table, the signature's removal; a tree that reads is written back, and
 // what was written must read again with the same resources and be written
-// again to the same bytes. Only PackError may end a step.
+// again to the same bytes; its string tables are given a product's name.
+// Only PackError may end a step.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -59,6 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!readable(written, again) || again.size() != resources.size()) std::abort();
             std::string twice = written;
             if (!writable(twice, again) || twice != written) std::abort();
+        }
+        // The product's name in the tables the tree holds: refused or written.
+        std::vector<Resource> named = resources;
+        try {
+            brandStringTables(named, u"Acme");
+        } catch (const PackError&) {
         }
     }
 

@@ -15,7 +15,7 @@ namespace {
 
 const char* const HELP =
     "usage: mgpack build --stub LAUNCHER -o OUTPUT [--icon FILE.ico] [--version-info NAME=VALUE]...\n"
-    "                    [--manifest FILE] [--strict | --no-check]\n"
+    "                    [--product-name NAME] [--manifest FILE] [--strict | --no-check]\n"
     "                    [--file TYPE PATH [--id N] [--name NAME]]...\n"
     "       mgpack check [--strict] [--input FILE]... LAUNCHER\n"
     "       mgpack list [--records] LAUNCHER\n"
@@ -47,6 +47,11 @@ const char* const HELP =
     "                   FileVersion, InternalName, LegalCopyright, OriginalFilename,\n"
     "                   ProductName, ProductVersion (repeatable; a dotted numeric\n"
     "                   FileVersion/ProductVersion also sets the numeric version)\n"
+    "       --product-name NAME    the name the launcher's texts give the product, in\n"
+    "                   every language: the progress window's text and the\n"
+    "                   caption of its message boxes (default: the ProductName\n"
+    "                   of --version-info; without either the texts stay as they\n"
+    "                   are). UTF-8, 1 to 40 characters, no control characters\n"
     "       --manifest FILE        replaces the launcher's application manifest\n"
     "       A stub's signature is removed (sign the packed launcher instead).\n"
     "check  reads a packed launcher as the launcher would: every tag file with\n"

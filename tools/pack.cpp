@@ -137,6 +137,10 @@ PackRequest parseBuildArguments(const std::vector<std::string>& args) {
             r.branding.iconPath = value(i, a);
         } else if (a == "--manifest") {
             r.branding.manifestPath = value(i, a);
+        } else if (a == "--product-name") {
+            if (r.branding.productNameGiven) fail("--product-name given twice");
+            r.branding.productName = value(i, a);
+            r.branding.productNameGiven = true;
         } else if (a == "--version-info") {
             std::string v = value(i, a);
             std::size_t eq = v.find('=');

@@ -28,7 +28,7 @@ struct PackRequest {
     String stub;
     String output;
     std::vector<PackFile> files;
-    Branding branding;  // --icon, --version-info, --manifest
+    Branding branding;  // --icon, --version-info, --manifest, --product-name
     bool check = true;    // --no-check turns the checks of the files off
     bool strict = false;  // --strict: a warning stops the build too
 };

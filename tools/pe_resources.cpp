@@ -346,6 +346,23 @@ std::uint16_t languageOf(const std::vector<Resource>& resources, std::uint16_t t
 
 bool isType(const Resource& r, std::uint16_t type) { return r.type.text.empty() && r.type.id == type; }
 
+// ----- string tables -----
+
+[[noreturn]] void damagedStrings(const Resource& r) {
+    fail("the stub's string table " + std::to_string(r.name.id) + " (language " + std::to_string(r.language) +
+         ") is damaged");
+}
+
+std::vector<std::u16string> stringsOf(const Resource& r) {
+    try {
+        return readStringBlock(r.data);
+    } catch (const PackError&) {
+        damagedStrings(r);
+    }
+}
+
+bool isStringBlock(const Resource& r) { return isType(r, RT_STRING_ID) && r.name.text.empty(); }
+
 }  // namespace
 
 std::vector<Resource> readResources(const std::string& image) {
@@ -455,6 +472,113 @@ void writeResources(std::string& image, std::vector<Resource> resources) {
     refreshChecksum(image);
 }
 
+bool Branding::textName(std::string& name) const {
+    if (productNameGiven) {
+        name = productName;
+        return true;
+    }
+    for (const auto& v : versionInfo)
+        if (v.first == "ProductName") {
+            name = v.second;
+            return true;
+        }
+    return false;
+}
+
+std::string productNameProblem(const std::string& name) {
+    std::u16string wide;
+    if (name.empty()) return "is empty";
+    if (!toUtf16(name, wide)) return "is not UTF-8 text";
+    std::size_t characters = 0;
+    for (char16_t c : wide) {
+        // A line break or another control character would upset the three
+        // lines of the progress window's text.
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return "holds a control character";
+        if (c < 0xDC00 || c > 0xDFFF) ++characters;  // a surrogate pair is one character
+    }
+    if (characters > MAX_PRODUCT_NAME)
+        return "is " + std::to_string(characters) + " characters long, more than the " +
+               std::to_string(MAX_PRODUCT_NAME) + " the progress window has room for";
+    return std::string();
+}
+
+std::vector<std::u16string> readStringBlock(const std::string& data) {
+    std::vector<std::u16string> strings(16);
+    std::size_t at = 0;
+    for (std::u16string& s : strings) {
+        if (!within(at, 2, data.size())) fail("a string table is damaged");
+        std::size_t length = getLE16(data, at);
+        at += 2;
+        if (!within(at, 2 * std::uint64_t(length), data.size())) fail("a string table is damaged");
+        for (std::size_t k = 0; k < length; ++k) s.push_back(static_cast<char16_t>(getLE16(data, at + 2 * k)));
+        at += 2 * length;
+    }
+    return strings;
+}
+
+std::string encodeStringBlock(const std::vector<std::u16string>& strings) {
+    std::string out;
+    for (const std::u16string& s : strings) {
+        if (s.size() > 0xFFFF) fail("a text of the string table would be 65,536 characters or longer");
+        appendLE16(out, static_cast<std::uint32_t>(s.size()));
+        for (char16_t c : s) appendLE16(out, c);
+    }
+    return out;
+}
+
+void brandStringTables(std::vector<Resource>& resources, const std::u16string& name) {
+    // The launcher's texts name it "Marrowgate", once with the registered
+    // mark, which is the launcher's and not the product's.
+    const std::u16string own = u"Marrowgate", mark = u"\u00AE";
+    // The texts that name it are shown in static controls, where an
+    // ampersand would underline the next letter instead.
+    std::u16string shown;
+    for (char16_t c : name) {
+        shown += c;
+        if (c == u'&') shown += c;
+    }
+    bool named = false;
+    std::vector<std::uint16_t> languages;
+    for (Resource& r : resources) {
+        if (!isStringBlock(r)) continue;
+        if (std::find(languages.begin(), languages.end(), r.language) == languages.end())
+            languages.push_back(r.language);
+        std::vector<std::u16string> strings = stringsOf(r);
+        bool changed = false;
+        for (std::u16string& s : strings)
+            for (std::size_t at = s.find(own); at != std::u16string::npos; at = s.find(own, at)) {
+                std::size_t length = own.size() + (s.compare(at + own.size(), mark.size(), mark) == 0 ? mark.size() : 0);
+                s.replace(at, length, shown);
+                at += shown.size();
+                changed = true;
+            }
+        // Blocks that do not name it keep their bytes.
+        if (changed) r.data = encodeStringBlock(strings);
+        named = named || changed;
+    }
+    if (!named)
+        fail("the stub's texts do not name Marrowgate (edited or branded already): the product name needs the "
+             "plain launcher as the stub");
+    // The message boxes' caption, in every language that has texts.
+    const std::uint16_t block = MESSAGE_CAPTION_STRING / 16 + 1;
+    for (std::uint16_t language : languages) {
+        auto table = std::find_if(resources.begin(), resources.end(), [&](const Resource& r) {
+            return isStringBlock(r) && r.name.id == block && r.language == language;
+        });
+        if (table == resources.end()) {
+            Resource r;
+            r.type.id = RT_STRING_ID;
+            r.name.id = block;
+            r.language = language;
+            r.data = encodeStringBlock(std::vector<std::u16string>(16));
+            table = resources.insert(resources.end(), std::move(r));
+        }
+        std::vector<std::u16string> strings = stringsOf(*table);
+        strings[MESSAGE_CAPTION_STRING % 16] = name;
+        table->data = encodeStringBlock(strings);
+    }
+}
+
 bool isVersionInfoName(const std::string& name) {
     for (const char* n : VERSION_NAMES)
         if (name == n) return true;
@@ -540,8 +664,20 @@ void applyBranding(std::string& image, const Branding& branding) {
     if (!branding.iconPath.empty()) icon = readIcon(branding.iconPath);
     std::string manifest = branding.manifestPath.empty() ? std::string() : checkedManifest(branding.manifestPath);
     std::string version = branding.versionInfo.empty() ? std::string() : encodeVersionInfo(branding.versionInfo);
+    std::string productName;
+    std::u16string textName;
+    const bool named = branding.textName(productName);
+    if (named) {
+        std::string problem = productNameProblem(productName);
+        if (!problem.empty())
+            fail(branding.productNameGiven ? "--product-name " + problem
+                                           : "the product name, which the launcher's texts take from --version-info "
+                                             "ProductName, " + problem + " (--product-name gives them another)");
+        toUtf16(productName, textName);
+    }
 
     std::vector<Resource> resources = readResources(image);
+    if (named) brandStringTables(resources, textName);
     auto drop = [&](auto predicate) {
         resources.erase(std::remove_if(resources.begin(), resources.end(), predicate), resources.end());
     };

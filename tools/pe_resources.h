@@ -1,6 +1,7 @@
 // The resources of a PE image as a flat list, and the branding mgpack puts
-// into a launcher stub: the vendor's icon, version information and manifest.
-// Everything else in the resources (string tables, dialogs) is kept.
+// into a launcher stub: the vendor's icon, version information and manifest,
+// and the product's name in the launcher's string tables. Everything else in
+// the resources (dialogs, the other texts) is kept.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,8 @@ struct Resource {
     std::string data;
 };
 
-constexpr std::uint16_t RT_ICON_ID = 3, RT_GROUP_ICON_ID = 14, RT_VERSION_ID = 16, RT_MANIFEST_ID = 24;
+constexpr std::uint16_t RT_ICON_ID = 3, RT_STRING_ID = 6, RT_GROUP_ICON_ID = 14, RT_VERSION_ID = 16,
+                        RT_MANIFEST_ID = 24;
 // The launcher's icon group: the progress dialog and Explorer show it.
 constexpr std::uint16_t LAUNCHER_ICON_GROUP = 104;
 
@@ -39,8 +41,36 @@ void writeResources(std::string& image, std::vector<Resource> resources);
 struct Branding {
     std::string iconPath, manifestPath;
     std::vector<std::pair<std::string, std::string>> versionInfo;  // name, value (UTF-8)
-    bool any() const { return !iconPath.empty() || !manifestPath.empty() || !versionInfo.empty(); }
+    bool productNameGiven = false;
+    std::string productName;  // --product-name, UTF-8
+    bool any() const {
+        return !iconPath.empty() || !manifestPath.empty() || !versionInfo.empty() || productNameGiven;
+    }
+    // The name the launcher's texts take: --product-name, else the
+    // version information's ProductName. False when there is none.
+    bool textName(std::string& name) const;
 };
+
+// The string that captions a branded launcher's message boxes; a launcher
+// without it says "Message".
+constexpr std::uint16_t MESSAGE_CAPTION_STRING = 36;
+// The introductory text names the product twice in three lines of the
+// progress window: a longer name would be cut off there.
+constexpr std::size_t MAX_PRODUCT_NAME = 40;
+
+// Why name (UTF-8) cannot be the product name, or empty when it can.
+std::string productNameProblem(const std::string& name);
+
+// One RT_STRING block: its 16 strings (ids 16 * (block - 1) onwards).
+// Throws PackError when a length runs past the data.
+std::vector<std::u16string> readStringBlock(const std::string& data);
+std::string encodeStringBlock(const std::vector<std::u16string>& strings);
+
+// Puts name into every language's string table: in place of the launcher's
+// own name wherever a text names it, and as the message boxes' caption.
+// Throws PackError when no text names the launcher (a stub edited or
+// branded already) or a table is damaged.
+void brandStringTables(std::vector<Resource>& resources, const std::u16string& name);
 
 // The version-information names --version-info accepts.
 bool isVersionInfoName(const std::string& name);

@@ -40,7 +40,9 @@ enum StringId {
     IDS_INVALID_HINT = 28,
     IDS_CHOOSE_JVM_DIR = 30,
     IDS_INTRO = 31,
-    IDS_CANCEL = 32
+    IDS_CANCEL = 32,
+    // Only a launcher that mgpack gave a product name has it.
+    IDS_MESSAGE_CAPTION = 36
 };
 
 // String id of a message code, or -1 outside 0 to 17.

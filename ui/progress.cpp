@@ -199,7 +199,9 @@ void showMessageText(const String& text) {
         return;
     }
     flushUpdates();
-    ::MessageBoxA(progressDialog, text.c_str(), "Message", MB_OK);
+    // A branded launcher's boxes carry its product's name.
+    const String caption = loadStringText(IDS_MESSAGE_CAPTION);
+    ::MessageBoxA(progressDialog, text.c_str(), caption.empty() ? "Message" : caption.c_str(), MB_OK);
 }
 
 void setCaption(const String& text) {

@@ -35,7 +35,8 @@ void setProgress(int n);
 void showWindow();
 // Hides the dialog now (0) or after the given seconds, moving the bar meanwhile.
 void hideAfter(short seconds);
-// A message box titled "Message" with an OK button; nothing when silent.
+// A message box titled "Message" (a branded launcher's: its product name,
+// string 36) with an OK button; nothing when silent.
 void showMessage(const String& text);
 // The caption after decoding backslash-u escapes, in the ANSI code page.
 void setCaption(const String& text);

@@ -8,7 +8,8 @@
 // Prints one "message: <text>" line per message box (closed with OK), then
 // "exit code: <n>", and exits with the program's exit code (99: it did not
 // end within two minutes, times MG_TIME_FACTOR where that is set, and was
-// stopped).
+// stopped). The boxes are those captioned "Message", or MG_MESSAGE_CAPTION
+// where set (a branded launcher's product name).
 #include <windows.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@ namespace {
 struct Search {
     DWORD processId;
     HWND found;
+    const char* caption;
 };
 
 BOOL CALLBACK findMessageBox(HWND window, LPARAM parameter) {
@@ -33,7 +35,7 @@ BOOL CALLBACK findMessageBox(HWND window, LPARAM parameter) {
     ::GetClassNameA(window, className, sizeof className);
     ::GetWindowTextA(window, title, sizeof title);
     if (owner == search->processId && ::IsWindowVisible(window) && std::strcmp(className, "#32770") == 0 &&
-        std::strcmp(title, "Message") == 0) {
+        std::strcmp(title, search->caption) == 0) {
         search->found = window;
         return FALSE;
     }
@@ -100,10 +102,13 @@ int main(int argc, char** argv) {
     // Emulated machines run everything many times slower (MG_TIME_FACTOR).
     DWORD limit = 120000;
     if (const char* factor = std::getenv("MG_TIME_FACTOR")) limit *= std::max(1ul, std::strtoul(factor, nullptr, 10));
+    char caption[64] = "Message";
+    DWORD length = ::GetEnvironmentVariableA("MG_MESSAGE_CAPTION", caption, sizeof caption);
+    if (length == 0 || length >= sizeof caption) std::strcpy(caption, "Message");
     DWORD start = ::GetTickCount();
     for (;;) {
         if (::WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
-        Search search = {process.dwProcessId, nullptr};
+        Search search = {process.dwProcessId, nullptr, caption};
         ::EnumWindows(findMessageBox, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
             std::string text;

@@ -3,7 +3,8 @@
 # Usage: guide.sh CASE MGLAUNCHER MGPACK RUNNER INSTALLER SOURCE_DIR HOST_BUILD
 #   (WINEPREFIX set). The jvmhome fixture gives J:\jdk17 (java.exe bridge).
 #   find     the guide's files and its mgpack commands, run as its section
-#            "Try it" says, with -mg:javahome and arguments for the application
+#            "Try it" says, with -mg:javahome and arguments for the application;
+#            the Java command is the one the guide shows
 #   install  the same launcher packed with the sample's install.txt
 # Every run passes -mg:silent first: a message box would wait for ever.
 set -u
@@ -46,6 +47,15 @@ find)
   e2e_run sample.exe '-mg:javahome J:\jdk17 --open report.txt'
   log_text run.log | grep -qxF 'Found matching JVM at J:\jdk17' || fail "the home was not found: $(log_text run.log)"
   ran || fail "the application did not run as the guide says: $(log_text run.log)"
+  # The command the guide shows for its JVM and arguments, here with this
+  # home, temporary folder and arguments.
+  shown=$(grep -F -- ' -Dsample.seconds=3 -classpath ' "$guide" | sed 's/^ *//')
+  shown=${shown//'C:\Program Files\Java\jdk-17'/'J:\jdk17'}
+  shown=$(printf '%s' "$shown" |
+          sed 's/"C:\\Users\\ann\\AppData\\Local\\Temp\\LRE[^\\]*\.tmp\\/"TEMP\\/; s/ "hello" "two words"$/ "--open" "report.txt"/')
+  command=$(log_text run.log | sed -n 's/^Executing launch script command: //p' | tail -1 |
+            sed 's/ in working directory .*$//; s/"[^"]*\\LRE[^\\"]*\.tmp\\/"TEMP\\/')
+  [ -n "$shown" ] && [ "$command" = "$shown" ] || fail "the guide shows [$shown]; the launcher ran [$command]"
   ;;
 install)
   export MG_INSTALLER_SOURCE='J:\jdk17'

@@ -6,7 +6,11 @@
 #             JVM and runs; one payload byte changed breaks the signature
 #   branding  --icon, --version-info, --manifest: mgpack and mgpack.exe write
 #             the same file; Windows (branding_probe.exe) and pefile read the
-#             values; the launcher still shows its own texts and runs
+#             values; ProductName names the product in the string tables of
+#             all 22 languages and in the message boxes' caption, and
+#             --product-name gives another name; without a name the tables
+#             keep their bytes, without branding the stub is copied as it is;
+#             the branded launchers run
 #   paths     the temporary folder, the launcher's folder and arguments in
 #             Chinese and Greek on a Western-locale prefix: short names on
 #             the Java command line, the application runs
@@ -25,32 +29,59 @@ cp "$runner" setup.exe
 mkdir tmp
 mgpack() { wine "$mgpack_exe" "$@" 2>&1 | tr -d '\r'; }
 host_mgpack=$host/tools/mgpack
+sample_files=(--file instructions instructions.txt --file launch-script launch.txt --file jvm-file sample.jvm
+              --file verify-archive verify.jar --file jvm-installer setup.exe --file application-archive sample.jar)
 pack_sample() {  # OUTPUT [OPTIONS...]: the sample, packed by mgpack.exe
   local output=$1
   shift
-  mgpack build --stub mglauncher.exe -o "$output" "$@" --file instructions instructions.txt \
-    --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-    --file jvm-installer setup.exe --file application-archive sample.jar > pack.out || fail "mgpack $output: $(cat pack.out)"
+  mgpack build --stub mglauncher.exe -o "$output" "$@" "${sample_files[@]}" > pack.out || fail "mgpack $output: $(cat pack.out)"
 }
 # The sample ran, with the arguments given after the launcher's options.
 ran_with() { log_text run.log | grep -q "^Marrowgate sample running on Java 17.* with $1\$"; }
+# Every string of a file's string tables, as pefile reads them: language,
+# id and text (line feeds as spaces), one line each.
+table_strings() {
+  /usr/bin/python3 - "$1" <<'PY'
+import sys, pefile
+pe = pefile.PE(sys.argv[1])
+for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+    if kind.id != 6:
+        continue
+    for block in kind.directory.entries:
+        for language in block.directory.entries:
+            data = pe.get_data(language.data.struct.OffsetToData, language.data.struct.Size)
+            at = 0
+            for i in range(16):
+                n = int.from_bytes(data[at:at + 2], "little")
+                text = data[at + 2:at + 2 + 2 * n].decode("utf-16-le")
+                at += 2 + 2 * n
+                if n:
+                    print("%d\t%d\t%s" % (language.id, (block.id - 1) * 16 + i, text.replace("\n", " ")))
+PY
+}
 
 case $case_name in
 signed)
   # The commands of the vendor's guide, section "Ship it", as written: its
   # third sh block.
-  block() {
-    awk -v n="$1" -v lang="$2" '
-      $0 == "```" lang { inside = 1; count++; next }
-      $0 == "```" { inside = 0; next }
-      inside && count == n { print }' "$src/docs/vendor-guide.md"
-  }
-  commands=$(block 3 sh)
+  commands=$(doc_block "$src/docs/vendor-guide.md" 3 sh)
   case $commands in *"mgpack build "*"osslsigncode sign "*"osslsigncode verify "*) ;; *) fail "no signing commands in the guide: $commands" ;; esac
   convert -size 48x48 xc:'#2060c0' -define icon:auto-resize=32,16 sample.ico || fail "convert made no icon"
   guide_out=$(eval "$commands" 2>&1)
   printf '%s\n' "$guide_out" | grep -qx 'Succeeded' || fail "the guide's signature does not verify: $guide_out"
   printf '%s\n' "$guide_out" | grep -q ' sample.jar$' || fail "the guide's listing: $guide_out"
+  # What the guide says its ProductName makes of the progress window's text,
+  # in English and German, and of the message boxes' caption.
+  said=$(tr '\n' ' ' < "$src/docs/vendor-guide.md" | tr -s ' ')
+  said_en=$(printf '%s' "$said" | sed -n 's/.*the progress window reads "\([^"]*\)".*/\1/p')
+  said_de=$(printf '%s' "$said" | sed -n 's/.*(in German "\([^"]*\), \.\.\.").*/\1/p')
+  said_caption=$(printf '%s' "$said" | sed -n 's/.*message boxes are captioned "\([^"]*\)" instead of "Message".*/\1/p')
+  table_strings unsigned.exe > unsigned.strings
+  for row in "9 31 $said_en" "7 31 $said_de" "9 36 $said_caption" "7 36 $said_caption"; do
+    read -r language id text <<< "$row"
+    got=$(awk -F '\t' -v l=$language -v i=$id '$1 == l && $2 == i { print $3 }' unsigned.strings)
+    [ -n "$text" ] && [ "${got#"$text"}" != "$got" ] || fail "the guide says '$text'; string $id of language $language is '$got'"
+  done
   cp sample.exe signed.exe && cp unsigned.exe sample.exe && cp vendor-cert.pem cert.pem && cp vendor-key.pem key.pem
   # Both mgpacks list the signed file as the unsigned one.
   [ "$(mgpack list signed.exe)" = "$(mgpack list sample.exe)" ] || fail "mgpack.exe list: $(mgpack list signed.exe)"
@@ -79,9 +110,8 @@ branding)
          --version-info 'CompanyName=Acme Ωmega Ltd' --version-info FileVersion=2.3.4.5
          --version-info 'LegalCopyright=© 2026 Acme')
   pack_sample branded.exe "${brand[@]}"
-  "$host_mgpack" build --stub mglauncher.exe -o branded-linux.exe "${brand[@]}" --file instructions instructions.txt \
-    --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-    --file jvm-installer setup.exe --file application-archive sample.jar > /dev/null || fail "mgpack (Linux) failed"
+  "$host_mgpack" build --stub mglauncher.exe -o branded-linux.exe "${brand[@]}" "${sample_files[@]}" > /dev/null ||
+    fail "mgpack (Linux) failed"
   cmp branded.exe branded-linux.exe || fail "mgpack.exe and mgpack wrote different files"
   expected='CompanyName=Acme Ωmega Ltd
 FileVersion=2.3.4.5
@@ -90,7 +120,8 @@ ProductName=Acme Sampler™
 fixed file 2.3.4.5 product 2.3.4.5
 icon 16: 16x16
 icon 32: 32x32
-string 31: Marrowgate® is preparing the Marrowgate
+string 31: Acme Sampler™ is preparing the Acme Sa
+string 36: Acme Sampler™
 dialog 101: yes
 manifest: '$(stat -c %s acme.manifest)' bytes'
   got=$(wine "$probe" branded.exe | tr -d '\r')
@@ -119,12 +150,66 @@ PY
   [ "$(read_pe branded.exe)" = "$(printf '%s\n' 'CompanyName=Acme Ωmega Ltd' 'FileVersion=2.3.4.5' \
       'LegalCopyright=© 2026 Acme' 'ProductName=Acme Sampler™' 'fixed 0x20003 0x40005' 'checksum ok True' \
       "manifest $(stat -c %s acme.manifest)")" ] || fail "pefile reads: $(read_pe branded.exe)"
-  # The launcher's own texts: a message from its string table, then a run.
-  out=$(wine "$runner" "$work_win\\branded.exe" raw "-mg:in $work_win\\missing.tag" 2>&1 | tr -d '\r')
+  # The product's name in every language: string 31 names it where the
+  # plain launcher names itself, string 36 is the caption; every other text
+  # is the plain launcher's.
+  table_strings mglauncher.exe > plain.strings
+  table_strings branded.exe > branded.strings
+  # NAME CAPTION STRINGS-FILE: how the tables differ from the plain ones
+  # other than by NAME in string 31 and CAPTION as string 36; nothing if not.
+  name_in_tables() {
+    /usr/bin/python3 - "$1" "$2" plain.strings "$3" <<'PY'
+import sys
+name, caption, plain, branded = sys.argv[1], sys.argv[2], {}, {}
+for path, table in ((sys.argv[3], plain), (sys.argv[4], branded)):
+    for line in open(path, encoding="utf-8"):
+        language, id, text = line.rstrip("\n").split("\t", 2)
+        table[(int(language), int(id))] = text
+languages = sorted({l for l, _ in plain})
+if len(languages) != 22: print("%d languages in the plain launcher" % len(languages))
+for l in languages:
+    intro = plain[(l, 31)].replace("Marrowgate\u00ae", name).replace("Marrowgate", name)
+    if branded.get((l, 31)) != intro: print("language %d: string 31 is %r" % (l, branded.get((l, 31))))
+    if branded.get((l, 36)) != caption: print("language %d: string 36 is %r" % (l, branded.get((l, 36))))
+for key in set(plain) | set(branded):
+    if key[1] not in (31, 36) and plain.get(key) != branded.get(key): print("string %d of language %d changed" % key[::-1])
+PY
+  }
+  wrong=$(name_in_tables 'Acme Sampler™' 'Acme Sampler™' branded.strings)
+  [ -z "$wrong" ] || fail "the tables of branded.exe: $wrong"
+  # --product-name before ProductName; the same in mgpack.exe and mgpack.
+  pack_sample named.exe "${brand[@]}" --product-name 'Acme & Søn'
+  "$host_mgpack" build --stub mglauncher.exe -o named-linux.exe "${brand[@]}" --product-name 'Acme & Søn' \
+    "${sample_files[@]}" > /dev/null
+  cmp named.exe named-linux.exe || fail "mgpack.exe and mgpack named the product differently"
+  table_strings named.exe > named.strings
+  # The static text shows '&&' as one ampersand.
+  wrong=$(name_in_tables 'Acme && Søn' 'Acme & Søn' named.strings)
+  [ -z "$wrong" ] || fail "the tables of named.exe: $wrong"
+  # Without a product name the tables keep their bytes; without branding
+  # the resource section is the stub's (only the checksum covers the payload).
+  pack_sample icon-only.exe --icon vendor.ico --version-info 'CompanyName=Acme Ltd'
+  table_strings icon-only.exe | cmp -s - plain.strings || fail "an unnamed branding changed the string tables"
+  pack_sample plain.exe
+  resource_section() {
+    /usr/bin/python3 -c 'import sys, pefile
+pe = pefile.PE(sys.argv[1])
+d = pe.OPTIONAL_HEADER.DATA_DIRECTORY[2]
+s = pe.get_section_by_rva(d.VirtualAddress)
+sys.stdout.buffer.write(b"%d %d %d\n" % (d.VirtualAddress, d.Size, s.PointerToRawData) + s.get_data())' "$1"
+  }
+  cmp -s <(resource_section plain.exe) <(resource_section mglauncher.exe) || fail "packing without branding changed the resources"
+  # The launcher's own texts: a message under the product's caption, then a run.
+  out=$(MG_MESSAGE_CAPTION='Acme Sampler™' wine "$runner" "$work_win\\branded.exe" raw "-mg:in $work_win\\missing.tag" 2>&1 |
+        tr -d '\r')
   printf '%s\n' "$out" | grep -qxF 'message: Unable to open input file specified on the command line after the -in option.' ||
-    fail "the branded launcher's message: $out"
+    fail "the branded launcher's message under the caption 'Acme Sampler™': $out"
   e2e_run branded.exe '-mg:javahome J:\jdk17 --open report.txt'
   ran_with '2 arguments \[--open\] \[report.txt\]' || fail "the branded launcher did not run: $(log_text run.log)"
+  # A name the tables cannot take is refused before anything is written.
+  mgpack build --stub mglauncher.exe -o refused.exe --product-name '' > refused.out
+  grep -qF -- '--product-name is empty' refused.out || fail "empty name: $(cat refused.out)"
+  [ ! -e refused.exe ] || fail "a refused name wrote its output"
   # Refusals leave nothing behind.
   printf 'not an icon' > bad.ico
   mgpack build --stub mglauncher.exe -o refused.exe --icon bad.ico > refused.out
@@ -133,9 +218,7 @@ PY
   ;;
 paths)
   mkdir -p 'Ελληνικά' '用户/temp'
-  "$host_mgpack" build --stub mglauncher.exe -o 'Ελληνικά/sample.exe' --file instructions instructions.txt \
-    --file launch-script launch.txt --file jvm-file sample.jvm --file verify-archive verify.jar \
-    --file jvm-installer setup.exe --file application-archive sample.jar > /dev/null || fail "mgpack failed"
+  "$host_mgpack" build --stub mglauncher.exe -o 'Ελληνικά/sample.exe' "${sample_files[@]}" > /dev/null || fail "mgpack failed"
   # The prefix's temporary folder, for this run only.
   old_temp=$(wine reg query 'HKCU\Environment' /v TEMP 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_[A-Z_]* *//p')
   restore() { [ -n "$old_temp" ] && for v in TEMP TMP; do wine reg add 'HKCU\Environment' /v $v /t REG_EXPAND_SZ /d "$old_temp" /f > /dev/null 2>&1; done; }

@@ -57,6 +57,13 @@ expect_refusal "bad.manifest is not a usable manifest: the root element is not <
 expect_refusal "--version-info takes NAME=VALUE" --stub mglauncher.exe --version-info Product=Sample
 expect_refusal "--version-info ProductName given twice" --stub mglauncher.exe --version-info ProductName=A --version-info ProductName=B
 expect_refusal "the stub is not a launcher executable (no MZ header)" --stub zeros.exe --version-info ProductName=Sample
+expect_refusal "--product-name is empty" --stub mglauncher.exe --product-name ''
+expect_refusal "--product-name is 41 characters long" --stub mglauncher.exe --product-name "$(printf '%041d' 0)"
+expect_refusal "--product-name given twice" --stub mglauncher.exe --product-name A --product-name B
+expect_refusal "the product name, which the launcher's texts take from --version-info ProductName, is empty" \
+  --stub mglauncher.exe --version-info ProductName=
+# The stand-in's resources hold no texts to name the product in.
+expect_refusal "the stub's texts do not name Marrowgate" --stub mglauncher.exe --product-name Acme
 
 # Checks: the example checks clean (warnings only), in build and alone.
 mgpack --version | grep -qx 'mgpack [0-9][0-9]*\.[0-9][0-9]*' || fail "--version: $(mgpack --version)"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <new>
@@ -217,6 +218,155 @@ TEST(PeResources, DamagedImagesAreNotRewritten) {
         const std::string before = image;
         EXPECT_THROW(writeResources(image, {resource(24, u"", 1, 0, std::string(r.data, 'm'))}), PackError) << r.what;
         EXPECT_EQ(image, before) << r.what;
+    }
+}
+
+// ----- the product's name in the string tables -----
+
+std::string block(const std::vector<std::pair<int, std::u16string>>& strings) {
+    std::vector<std::u16string> all(16);
+    for (const auto& s : strings) all[static_cast<std::size_t>(s.first % 16)] = s.second;
+    return encodeStringBlock(all);
+}
+
+std::u16string stringOf(const std::vector<Resource>& resources, int id, std::uint16_t language) {
+    for (const Resource& r : resources)
+        if (r.type.id == RT_STRING_ID && r.name.id == id / 16 + 1 && r.language == language)
+            return readStringBlock(r.data)[static_cast<std::size_t>(id % 16)];
+    return u"(no table)";
+}
+
+// The launcher's tables as they are shaped: English (9) and German (7), the
+// name in string 31 of block 2, strings 32 to 35 in block 3, block 1 without
+// the name.
+std::vector<Resource> launcherTables() {
+    std::vector<Resource> tables;
+    for (auto language : {std::uint16_t(9), std::uint16_t(7)}) {
+        const bool en = language == 9;
+        tables.push_back(resource(6, u"", 1, language, block({{1, u"LauncherMain"}, {2, u"Initializing %1!s!..."}})));
+        tables.push_back(resource(6, u"", 2, language,
+                                  block({{17, u"No drives"},
+                                         {31, en ? u"Marrowgate\u00AE is preparing the Marrowgate Wizard, which\n..."
+                                                 : u"Marrowgate\u00AE bereitet den Marrowgate-Assistenten vor"}})));
+        tables.push_back(resource(6, u"", 3, language, block({{32, u"Cancel"}, {35, u"Canceled by the user."}})));
+    }
+    return tables;
+}
+
+// String 31 names the product where it named the launcher, without the
+// launcher's registered mark; string 36 (the message boxes' caption) is the
+// name as given, while the static text doubles an ampersand; other strings
+// and blocks stay as they were.
+TEST(StringTables, TheNameInEveryLanguage) {
+    struct Row { std::u16string name, english, german; } rows[] = {
+        {u"Acme", u"Acme is preparing the Acme Wizard, which\n...", u"Acme bereitet den Acme-Assistenten vor"},
+        {u"Ωmega Sampler™", u"Ωmega Sampler™ is preparing the Ωmega Sampler™ Wizard, which\n...",
+         u"Ωmega Sampler™ bereitet den Ωmega Sampler™-Assistenten vor"},
+        {u"AT&T \U0001F680", u"AT&&T \U0001F680 is preparing the AT&&T \U0001F680 Wizard, which\n...",
+         u"AT&&T \U0001F680 bereitet den AT&&T \U0001F680-Assistenten vor"},
+        // A name holding the launcher's is put in once, not again and again.
+        {u"Marrowgate Pro", u"Marrowgate Pro is preparing the Marrowgate Pro Wizard, which\n...",
+         u"Marrowgate Pro bereitet den Marrowgate Pro-Assistenten vor"},
+    };
+    for (const Row& r : rows) {
+        const std::vector<Resource> before = launcherTables();
+        std::vector<Resource> tables = before;
+        brandStringTables(tables, r.name);
+        ASSERT_EQ(tables.size(), before.size());
+        EXPECT_EQ(stringOf(tables, 31, 9), r.english);
+        EXPECT_EQ(stringOf(tables, 31, 7), r.german);
+        for (auto language : {std::uint16_t(9), std::uint16_t(7)}) {
+            EXPECT_EQ(stringOf(tables, 36, language), r.name);
+            EXPECT_EQ(stringOf(tables, 35, language), u"Canceled by the user.");
+            EXPECT_EQ(stringOf(tables, 17, language), u"No drives");
+        }
+        EXPECT_EQ(tables[0].data, before[0].data);
+        EXPECT_EQ(tables[3].data, before[3].data);
+    }
+}
+
+TEST(StringTables, RefusedNames) {
+    struct Row { std::string name; const char* problem; } rows[] = {
+        {"Acme", ""},
+        {std::string(40, 'x'), ""},
+        {"\xE4\xB8\xAD\xE6\x96\x87", ""},                                       // 中文: 2 characters, 6 bytes
+        {"", "is empty"},
+        {std::string(41, 'x'), "is 41 characters long, more than the 40 the progress window has room for"},
+        {"Acme\nSampler", "holds a control character"},
+        {"Acme\xC2\x85", "holds a control character"},                           // U+0085, a C1 control
+        {"Acme \xFF", "is not UTF-8 text"},
+    };
+    std::string cjk;
+    for (int i = 0; i < 40; ++i) cjk += "\xE4\xB8\xAD";
+    EXPECT_EQ(productNameProblem(cjk), "");
+    EXPECT_EQ(productNameProblem(cjk + "\xE4\xB8\xAD"), "is 41 characters long, more than the 40 the progress window has room for");
+    for (const Row& r : rows) EXPECT_EQ(productNameProblem(r.name), r.problem) << r.name;
+}
+
+// A table whose lengths run past its data, and a stub whose texts do not
+// name the launcher, are refused: nothing would say the product's name.
+TEST(StringTables, RefusedTables) {
+    std::vector<Resource> damaged = launcherTables();
+    damaged[4].data.resize(damaged[4].data.size() - 1);
+    try {
+        brandStringTables(damaged, u"Acme");
+        ADD_FAILURE() << "a damaged table was taken";
+    } catch (const PackError& e) {
+        EXPECT_EQ(e.message, "the stub's string table 2 (language 7) is damaged");
+    }
+    std::vector<Resource> unnamed = {resource(6, u"", 3, 9, block({{32, u"Cancel"}}))};
+    EXPECT_THROW(brandStringTables(unnamed, u"Acme"), PackError);
+    // A language without block 3 gets one, holding the caption alone.
+    std::vector<Resource> onlyIntro = {resource(6, u"", 2, 9, block({{31, u"Marrowgate\u00AE"}}))};
+    brandStringTables(onlyIntro, u"Acme");
+    ASSERT_EQ(onlyIntro.size(), 2u);
+    EXPECT_EQ(stringOf(onlyIntro, 36, 9), u"Acme");
+    EXPECT_EQ(stringOf(onlyIntro, 32, 9), u"");
+}
+
+// Branding without a product name (no --product-name, no ProductName)
+// leaves every table's bytes as they were; ProductName names the product;
+// --product-name wins over it.
+TEST(StringTables, WhichNameTheTextsTake) {
+    std::ofstream("string_tables_test.manifest") << "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" "
+                                                    "manifestVersion=\"1.0\"></assembly>";
+    struct Row { std::vector<std::pair<std::string, std::string>> versionInfo; const char* productName;
+                 std::u16string intro; } rows[] = {
+        {{}, nullptr, u"Marrowgate\u00AE is preparing the Marrowgate Wizard, which\n..."},
+        {{{"CompanyName", "Acme Ltd"}}, nullptr, u"Marrowgate\u00AE is preparing the Marrowgate Wizard, which\n..."},
+        {{{"ProductName", "Sampler"}}, nullptr, u"Sampler is preparing the Sampler Wizard, which\n..."},
+        {{{"ProductName", "Sampler 2026 Professional"}}, "Sampler", u"Sampler is preparing the Sampler Wizard, which\n..."},
+    };
+    for (const Row& r : rows) {
+        std::string image = bareImage();
+        writeResources(image, launcherTables());
+        Branding branding;
+        branding.manifestPath = "string_tables_test.manifest";
+        branding.versionInfo = r.versionInfo;
+        if (r.productName) branding.productNameGiven = true, branding.productName = r.productName;
+        applyBranding(image, branding);
+        std::vector<Resource> tables = readResources(image);
+        tables.erase(std::remove_if(tables.begin(), tables.end(), [](const Resource& t) { return t.type.id != 6; }),
+                     tables.end());
+        EXPECT_EQ(stringOf(tables, 31, 9), r.intro);
+        if (r.intro[0] != u'M') continue;
+        for (const Resource& t : launcherTables())  // byte for byte
+            EXPECT_TRUE(std::any_of(tables.begin(), tables.end(), [&](const Resource& read) {
+                return read.name == t.name && read.language == t.language && read.data == t.data;
+            })) << t.name.id << " " << t.language;
+    }
+    // The name from ProductName is checked as --product-name is.
+    std::string image = bareImage();
+    writeResources(image, launcherTables());
+    Branding tooLong;
+    tooLong.versionInfo = {{"ProductName", std::string(41, 'x')}};
+    try {
+        applyBranding(image, tooLong);
+        ADD_FAILURE() << "a name of 41 characters was taken";
+    } catch (const PackError& e) {
+        EXPECT_EQ(e.message, "the product name, which the launcher's texts take from --version-info ProductName, is 41 "
+                             "characters long, more than the 40 the progress window has room for (--product-name "
+                             "gives them another)");
     }
 }
 
