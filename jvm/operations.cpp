@@ -80,7 +80,7 @@ void JvmDiscovery::tellNoMatchingJvm() {
         showMessage(text);
         return;
     }
-    if (askYesNo(text + "\n" + loadStringText(IDS_OPEN_DOWNLOAD_PAGE))) {
+    if (askYesNo(text + "\n\n" + loadStringText(IDS_OPEN_DOWNLOAD_PAGE))) {
         writeLog("Opening the JVM download page " + url);
         system_.openWebPage(url);
     }
@@ -92,8 +92,9 @@ String noMatchingJvmText(const StringList& needs, const String& logFile, const S
         text += "\n\n" + loadStringText(IDS_APPLICATION_NEEDS);
         for (const String& need : needs) text += "\n" + need;
     }
-    if (!logFile.empty()) text += "\n\n" + formatStringText(IDS_LOG_FILE, {logFile});
-    if (!downloadUrl.empty()) text += "\n\n" + formatStringText(IDS_DOWNLOAD_PAGE, {downloadUrl});
+    // Paths and addresses on lines of their own: a box wraps only at blanks.
+    if (!logFile.empty()) text += "\n\n" + loadStringText(IDS_LOG_FILE) + "\n" + logFile;
+    if (!downloadUrl.empty()) text += "\n\n" + loadStringText(IDS_DOWNLOAD_PAGE) + "\n" + downloadUrl;
     return text;
 }
 

@@ -42,9 +42,9 @@ enum StringId {
     IDS_INTRO = 31,
     IDS_CANCEL = 32,
     IDS_APPLICATION_NEEDS = 36,   // "This application needs:"
-    IDS_DOWNLOAD_PAGE = 37,       // "Download page: %1!s!"
+    IDS_DOWNLOAD_PAGE = 37,       // "Download page:"
     IDS_OPEN_DOWNLOAD_PAGE = 38,  // "Open the download page now?"
-    IDS_LOG_FILE = 39,            // "The log file has the details: %1!s!"
+    IDS_LOG_FILE = 39,            // "The log file has the details:"
     IDS_NO_USER_INTERFACE = 40    // "The user interface could not be started: "
 };
 

@@ -107,11 +107,11 @@ TEST(NoMatchingJvmText, NamesEachPartThatThereIs) {
         {{"Java 21 or newer", "Java 17 runtime"}, "", "",
          "No matching JVM was found.\n\nThis application needs:\nJava 21 or newer\nJava 17 runtime"},
         {{}, "C:\\run.log", "https://example.com/java",
-         "No matching JVM was found.\n\nThe log file has the details: C:\\run.log\n\n"
-         "Download page: https://example.com/java"},
+         "No matching JVM was found.\n\nThe log file has the details:\nC:\\run.log\n\n"
+         "Download page:\nhttps://example.com/java"},
         {{"Java 21"}, "run.log", "https://example.com/%7Ejava",
-         "No matching JVM was found.\n\nThis application needs:\nJava 21\n\nThe log file has the details: "
-         "run.log\n\nDownload page: https://example.com/%7Ejava"},
+         "No matching JVM was found.\n\nThis application needs:\nJava 21\n\nThe log file has the details:\n"
+         "run.log\n\nDownload page:\nhttps://example.com/%7Ejava"},
     };
     for (const Row& row : rows) EXPECT_EQ(noMatchingJvmText(row.needs, row.log, row.url), row.text);
 }
@@ -126,8 +126,8 @@ TEST_F(OperationsTest, NotFoundMessageOffersTheDownloadPage) {
     ops.jvmSearch.addJvmFile(third);
     const String log = ::testing::TempDir() + "mg_ops_notfound.log";
     const String body = "No matching JVM was found.\n\nThis application needs:\nA\nJava 17 runtime\n\n"
-                        "The log file has the details: " + log;
-    const String page = "\n\nDownload page: https://example.com/java";
+                        "The log file has the details:\n" + log;
+    const String page = "\n\nDownload page:\nhttps://example.com/java";
     const char* const badUrl = "C:\\Windows\\System32\\calc.exe";
     struct Row {
         const char* name;
@@ -142,10 +142,10 @@ TEST_F(OperationsTest, NotFoundMessageOffersTheDownloadPage) {
     const Row rows[] = {
         {"no page", "", false, Front::Window, true, body, false, nullptr},
         {"page, yes", "https://example.com/java", false, Front::Window, true,
-         body + page + "\nOpen the download page now?", true,
+         body + page + "\n\nOpen the download page now?", true,
          "Opening the JVM download page https://example.com/java"},
         {"page, no", "https://example.com/java", false, Front::Window, false,
-         body + page + "\nOpen the download page now?", false, nullptr},
+         body + page + "\n\nOpen the download page now?", false, nullptr},
         {"not a web page", badUrl, false, Front::Window, true, body, false,
          "WARNING: JVM_DOWNLOAD_URL is not an http:// or https:// address; it is not offered: "
          "C:\\Windows\\System32\\calc.exe"},

@@ -40,7 +40,7 @@ pack() {  # STUB OUTPUT [more mgpack arguments]
 options="-mg:log $work_win\\run.log -mg:tempdir $work_win\\tmp"
 # What the user reads when no JVM is found, lines joined by | as the runner
 # reports a box.
-needs="No matching JVM was found.||This application needs:|Java 21 or newer||The log file has the details: $work_win\\run.log||Download page: $url"
+needs="No matching JVM was found.||This application needs:|Java 21 or newer||The log file has the details:|$work_win\\run.log||Download page:|$url"
 # Runs EXE as a user would, answering its boxes; a screenshot of the first
 # box goes to MG_SHOTS_DIR as SHOT.png.
 run_gui() {  # EXE SHOT [launcher arguments]
@@ -62,16 +62,19 @@ no-jvm|java17|open)
   pack mglauncher.exe app.exe
   home='C:\nowhere'
   [ "$case_name" = java17 ] && home='J:\jdk17'
+  handler='HKLM\Software\Classes\https\shell\open\command'
   [ "$case_name" = open ] && {
-    # The shell's handler of https pages, for this user only: it records
-    # the address it is given.
-    wine reg add 'HKCU\Software\Classes\https\shell\open\command' /ve /f \
-      /d "C:\\windows\\system32\\cmd.exe /c echo %1> $work_win\\opened.txt" > /dev/null 2>&1
+    # For this run, the shell's handler of https pages records the address
+    # it is given (Wine's HKCR reads no per-user classes); the prefix's own
+    # handler is put back after it.
+    wine reg export "$handler" handler.reg /y > /dev/null 2>&1 || fail "cannot save the https handler"
+    wine reg add "$handler" /ve /f /d "C:\\windows\\system32\\cmd.exe /c echo %1> $work_win\\opened.txt" \
+      > /dev/null 2>&1
     export MG_RUNNER_ANSWER=yes
   }
   run_gui app.exe "$case_name" "-mg:javahome $home $options"
-  [ "$case_name" = open ] && wine reg delete 'HKCU\Software\Classes\https' /f > /dev/null 2>&1
-  printf '%s\n' "$out" | grep -qxF "message: $needs|Open the download page now?" || fail "the box: $out"
+  [ "$case_name" = open ] && { wine reg import handler.reg > /dev/null 2>&1 || fail "the https handler not restored"; }
+  printf '%s\n' "$out" | grep -qxF "message: $needs||Open the download page now?" || fail "the box: $out"
   [ "$(printf '%s\n' "$out" | grep -c '^message: ')" = 1 ] || fail "more than one box: $out"
   printf '%s\n' "$out" | grep -qx 'exit code: 0' || fail "runner: $out"
   logged 'No matching JVM was found.' || fail "log: $(log_text run.log)"
