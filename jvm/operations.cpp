@@ -1,5 +1,7 @@
 #include "jvm/operations.h"
 
+#include <algorithm>
+
 #include "instructions/variables.h"
 #include "base/front.h"
 #include "base/log.h"
@@ -38,7 +40,7 @@ void JvmDiscovery::findJvm(bool showUi, bool showFailMessage) {
             const String text = messageText(MSG_NO_MATCHING_JVM);
             writeLog(text);
             setRunExitCode(EXIT_NO_JVM);
-            if (showFailMessage && !cancelRequested) showMessage(text);
+            if (showFailMessage && !cancelRequested) tellNoMatchingJvm();
             return;
         }
         const JvmMatch& match = *results.front();
@@ -58,6 +60,42 @@ void JvmDiscovery::findJvm(bool showUi, bool showFailMessage) {
         setNumericVariable(1, 0);
         throw LauncherException(e.message());
     }
+}
+
+void JvmDiscovery::tellNoMatchingJvm() {
+    StringList needs;
+    for (const auto& jvm : system_.search().jvmFiles()) {
+        const String desc = jvm->tagFile().getValue("DESC", 0);
+        if (!desc.empty() && std::find(needs.begin(), needs.end(), desc) == needs.end()) needs.push_back(desc);
+    }
+    String url = system_.jvmDownloadUrl();
+    if (!url.empty() && !isWebAddress(url)) {
+        // Only a web page may reach the shell, never a program or a file.
+        writeLog("JVM_DOWNLOAD_URL is not an http:// or https:// address; it is not offered: " + url, LOG_WARNING);
+        url.clear();
+    }
+    const String text = noMatchingJvmText(needs, logPath, url);
+    // The console launcher prints the page; nobody there answers a question.
+    if (url.empty() || consoleFront()) {
+        showMessage(text);
+        return;
+    }
+    if (askYesNo(text + "\n\n" + loadStringText(IDS_OPEN_DOWNLOAD_PAGE))) {
+        writeLog("Opening the JVM download page " + url);
+        system_.openWebPage(url);
+    }
+}
+
+String noMatchingJvmText(const StringList& needs, const String& logFile, const String& downloadUrl) {
+    String text = messageText(MSG_NO_MATCHING_JVM);
+    if (!needs.empty()) {
+        text += "\n\n" + loadStringText(IDS_APPLICATION_NEEDS);
+        for (const String& need : needs) text += "\n" + need;
+    }
+    // Paths and addresses on lines of their own: a box wraps only at blanks.
+    if (!logFile.empty()) text += "\n\n" + loadStringText(IDS_LOG_FILE) + "\n" + logFile;
+    if (!downloadUrl.empty()) text += "\n\n" + loadStringText(IDS_DOWNLOAD_PAGE) + "\n" + downloadUrl;
+    return text;
 }
 
 void JvmDiscovery::verifyJvmById(bool showUi, bool showFailMessage, std::int32_t fileId) {

@@ -26,7 +26,16 @@ public:
     virtual const FileEntry* entryById(std::int32_t id) = 0;
     // One line ("...\n") on the launcher's standard output.
     virtual void print(const String& line) = 0;
+    // The instructions program's JVM_DOWNLOAD_URL as written; empty without one.
+    virtual String jvmDownloadUrl() = 0;
+    // Opens a web page (isWebAddress) in the user's browser.
+    virtual void openWebPage(const String& url) = 0;
 };
+
+// What the user is told when no JVM was found: "No matching JVM was found.",
+// then, each only when there is one, what the JVM files ask for (their DESC,
+// one a line), where the log is, and the download page.
+String noMatchingJvmText(const StringList& needs, const String& logFile, const String& downloadUrl);
 
 class JvmDiscovery : public JvmCommands {
 public:
@@ -40,6 +49,9 @@ public:
     void searchAllAction(bool showUi, bool showFailMessage);
 
 private:
+    // The not-found message, offering the download page where there is one.
+    void tellNoMatchingJvm();
+
     JvmDiscoverySystem& system_;
 };
 

@@ -99,9 +99,22 @@ void InstallAndLaunch::launch(JvmFile& jvmFile, LaunchScript& script, std::int16
     const unsigned long exitCode = script.execute(jvmFile, &context_.passThroughArgs, context_.javaConsole);
     writeLog("The application ended with exit code " + exitCodeText(exitCode) + ".", LOG_PLAIN);
     // An application that fails at once (a wrong main class, a missing
-    // class path entry) would otherwise vanish with the window, its reason
-    // only in a log that may not exist.
-    if (exitCode != 0 && isWindowShown()) showMessage(applicationFailureText(exitCode, script.errorTail()));
+    // class path entry, options the JVM refuses) would otherwise vanish with
+    // the window, its reason only in a log that may not exist.
+    if (exitCode == 0) return;
+    if (isWindowShown()) {
+        showMessage(applicationFailureText(exitCode, script.errorTail()));
+    } else if (failedAtStart(script) && !silent) {
+        writeLog("The application failed within " + toDecimal(kStartFailureSeconds) +
+                     " seconds of its start; the user is shown its error output.",
+                 LOG_PLAIN);
+        showMessage(applicationFailureText(exitCode, script.errorTail()));
+    }
+}
+
+bool failedAtStart(const LaunchScript& script) {
+    return script.startFailureMessage() && script.lastRunWroteErrors() &&
+           script.lastRunMillis() < static_cast<std::uint32_t>(kStartFailureSeconds) * 1000;
 }
 
 void InstallAndLaunch::launchWithJvmFile(const String& jvmFilePath, std::int16_t seconds) {

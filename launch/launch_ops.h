@@ -78,8 +78,16 @@ String exitCodeText(unsigned long exitCode);
 // feeds, their line ends trimmed; at most maxChars characters of them.
 String lastLines(const String& text, std::size_t maxLines, std::size_t maxChars);
 // What the user is told when the application ended with an error while the
-// progress window was up: the exit code and the end of its error output.
+// progress window was up, or at start-up: the exit code and the end of its
+// error output.
 String applicationFailureText(unsigned long exitCode, const String& errorOutput);
+
+// An application that ends within this many seconds of its start failed to
+// start, when it ended with an error and wrote to its standard error.
+constexpr std::int32_t kStartFailureSeconds = 10;
+// Whether the script's last run was such a failure (whatever its exit code)
+// and the script wants it reported (START_FAILURE_MESSAGE).
+bool failedAtStart(const LaunchScript& script);
 
 // One argument as the Windows argument rule needs it: unchanged unless it
 // holds a blank, a tab or a double quote (or is empty, which would vanish),

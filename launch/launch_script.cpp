@@ -120,6 +120,7 @@ LaunchScript::LaunchScript(const TagFile& script, bool captureOutput, LaunchEnvi
       captureOutput_(captureOutput),
       displayConsole_(script.getBool("DISPLAY_CONSOLE", false)),
       autoSetWorkingDir_(script.getBool("AUTO_SET_WORKING_DIR", true)),
+      startFailureMessage_(script.getBool("START_FAILURE_MESSAGE", true)),
       useEmbeddedClasspath_(true),
       description_(script.getValue("DESC")),
       archive_(script.getValue("ARCHIVE")),
@@ -407,13 +408,18 @@ unsigned long LaunchScript::execute(JvmFile& jvmFile, const StringList* extraArg
     LoggedOutput output(standardOutput_, errorOutput_, capture && !logPath.empty(),
                         [this] { return environment().tempItems().createTempFile(); });
     unsigned long exitCode = 0;
+    const std::uint64_t errorBefore = errorOutput_.total();
+    const std::uint32_t start = environment().milliseconds();
     try {
         exitCode = environment().runProcess(text, directory, console, capture, output);
     } catch (...) {
         output.finishIfStarted();
         throw;
     }
+    // Unsigned: right across the tick count's wrap after 49.7 days too.
+    lastRunMillis_ = environment().milliseconds() - start;
     if (capture) output.finish();
+    lastRunWroteErrors_ = errorOutput_.total() != errorBefore;
     return exitCode;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "jvm/jvm_file.h"
 #include "jvm/verify.h"
@@ -56,6 +57,13 @@ public:
     bool captureOutput() const { return captureOutput_; }
     bool displayConsole() const { return displayConsole_; }
     bool autoSetWorkingDir() const { return autoSetWorkingDir_; }
+    // START_FAILURE_MESSAGE: whether an application that fails at start-up
+    // is reported after the progress window has gone (on by default).
+    bool startFailureMessage() const { return startFailureMessage_; }
+    // Of the last execute: how long the child ran (milliseconds, from its
+    // start to its end) and whether it wrote to its standard error.
+    std::uint32_t lastRunMillis() const { return lastRunMillis_; }
+    bool lastRunWroteErrors() const { return lastRunWroteErrors_; }
     bool useEmbeddedClasspath() const { return useEmbeddedClasspath_; }
     // What the children printed, over every execution: all of it while it
     // stays within KeptOutput::headLimit, else its beginning.
@@ -91,6 +99,9 @@ private:
     bool captureOutput_ = true;
     bool displayConsole_ = false;
     bool autoSetWorkingDir_ = true;
+    bool startFailureMessage_ = true;
+    std::uint32_t lastRunMillis_ = 0;
+    bool lastRunWroteErrors_ = false;
     KeptOutput standardOutput_;
     KeptOutput errorOutput_;
     JvmFile* jvmFile_ = nullptr;  // only while a command is built

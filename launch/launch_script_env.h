@@ -4,6 +4,7 @@
 // The launcher installs the Windows implementation; tests use a fake.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "base/string.h"
@@ -64,6 +65,10 @@ public:
     // returns its exit code. Throws LauncherException when it cannot be
     // started.
     virtual int runAttached(const String& commandLine, const String& workingDirectory) = 0;
+
+    // A millisecond clock that wraps (the system's tick count): what tells
+    // an application that fails at start-up from one that ran a while.
+    virtual std::uint32_t milliseconds() = 0;
 };
 
 // The process-wide environment of launch scripts built without one: the one

@@ -71,6 +71,8 @@ public:
         return mg::runAttached(commandLine, workingDirectory);
     }
 
+    std::uint32_t milliseconds() override { return ::GetTickCount(); }
+
 private:
     LauncherFile& launcherFile_;
     TempItems& tempItems_;

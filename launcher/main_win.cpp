@@ -14,6 +14,7 @@
 #include "system/cleanup.h"
 #include "system/temp.h"
 #include "base/handles.h"
+#include "base/system_error.h"
 #include "ui/message_buffer.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
@@ -168,13 +169,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = windowClassName.c_str();
-    ::RegisterClassExA(&windowClass);
-
-    HWND window = ::CreateWindowExA(0, windowClassName.c_str(), "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    const char* failedCall = "RegisterClassEx";
+    HWND window = nullptr;
+    if (::RegisterClassExA(&windowClass)) {
+        failedCall = "CreateWindowEx";
+        window = ::CreateWindowExA(0, windowClassName.c_str(), "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    }
     if (!window) {
-        // Nothing ran; the console launcher's caller must not read success.
+        // Nothing ran; the console launcher's caller must not read success,
+        // and learns why on standard error (no display, a desktop it may not
+        // use). The GUI launcher's box may well fail for the same reason.
+        const unsigned long error = ::GetLastError();
         setRunExitCode(EXIT_LAUNCHER_FAILED);
+        showMessage(loadStringText(IDS_NO_USER_INTERFACE) + systemErrorMessage(failedCall, error));
         return processExitCode();
     }
     mainWindow = window;

@@ -1,6 +1,7 @@
 #include "text/text.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace mg {
 
@@ -181,6 +182,22 @@ bool scanShort(const String& text, std::int16_t& value) {
     std::uint32_t v;
     if (!scanDecimal(text, v)) return false;
     value = static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFFu));
+    return true;
+}
+
+namespace {
+bool isAsciiAlphanumeric(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+}  // namespace
+
+bool isWebAddress(const String& text) {
+    String scheme;
+    for (std::size_t i = 0; i < text.size() && i < 8; ++i) scheme += lowerAscii(text[i]);
+    const std::size_t host = scheme.compare(0, 7, "http://") == 0 ? 7 : scheme.compare(0, 8, "https://") == 0 ? 8 : 0;
+    if (host == 0 || host >= text.size() || !(isAsciiAlphanumeric(text[host]) || text[host] == '[')) return false;
+    // RFC 3986's unreserved and reserved characters and the percent sign.
+    static const char allowed[] = "-._~:/?#[]@!$&'()*+,;=%";
+    for (char c : text)
+        if (!isAsciiAlphanumeric(c) && (c == '\0' || std::strchr(allowed, c) == nullptr)) return false;
     return true;
 }
 

@@ -63,4 +63,10 @@ bool scanShort(const String& text, std::int16_t& value);
 // regard to case, and the ANSI code page's other letters are left as they are.
 inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// Whether text is a web address the launcher may hand to the shell: http://
+// or https:// (scheme in any case), a host, and only the characters URIs
+// are made of. Anything else (a program, a file, a quote that ends the
+// browser's argument) is refused.
+bool isWebAddress(const String& text);
+
 }  // namespace mg

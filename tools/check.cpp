@@ -37,8 +37,9 @@ constexpr std::int64_t MAX_STUB_READ = 64LL * 1024 * 1024;
 constexpr std::uint16_t RT_RCDATA_ID = 10;
 constexpr std::uint16_t SUBSYSTEM_CONSOLE = 3;
 
-const char* const INSTRUCTIONS_TAGS[] = {"DESC", "INSTRUCTIONS"};
-const char* const LAUNCH_SCRIPT_TAGS[] = {"COMMAND", "DISPLAY_CONSOLE", "AUTO_SET_WORKING_DIR", "DESC", "ARCHIVE"};
+const char* const INSTRUCTIONS_TAGS[] = {"DESC", "INSTRUCTIONS", "JVM_DOWNLOAD_URL"};
+const char* const LAUNCH_SCRIPT_TAGS[] = {"COMMAND", "DISPLAY_CONSOLE", "AUTO_SET_WORKING_DIR", "DESC", "ARCHIVE",
+                                          "START_FAILURE_MESSAGE"};
 const char* const JVM_FILE_TAGS[] = {"DESC",         "JVM_EXE",       "JVM_HOME",       "PATH_HINT",
                                      "PLATFORM_HINT", "JVM_PROPERTIES", "SEARCH_ALL",    "JVM_FILE",
                                      "JVM_TEMP",     "CLASSPATH",     "JVM_CLASSPATH",  "USE_CP_ENV_VAR",
@@ -160,6 +161,7 @@ public:
         throw LauncherException("Nothing runs while checking.");
     }
     int runAttached(const String&, const String&) override { throw LauncherException("Nothing runs while checking."); }
+    std::uint32_t milliseconds() override { return 0; }
 
 private:
     StringList classpathArchives_;
@@ -301,11 +303,14 @@ public:
         return false;
     }
     // Whether a failed start-up can still be seen after the window hides:
-    // the console launcher prints it, a console window shows it.
+    // the console launcher prints it, a console window shows it, and the GUI
+    // launcher reports it unless the launch script says
+    // START_FAILURE_MESSAGE: 0.
     bool startupFailureVisible() const {
         if (package_.stub == StubKind::consoleLauncher) return true;
         const TagFile* script = launchScript();
-        return script != nullptr && script->getBool("DISPLAY_CONSOLE", false);
+        return script == nullptr || script->getBool("DISPLAY_CONSOLE", false) ||
+               script->getBool("START_FAILURE_MESSAGE", true);
     }
 
 private:
@@ -357,9 +362,10 @@ void LookingCommands::launchScriptNeeded(const char* command) {
 
 void LookingCommands::hideTime(const char* command, std::int16_t seconds) {
     if (seconds == 0 && !checker_.startupFailureVisible())
-        report_.warning(line(), String(command) + " hides the progress window at once (0 seconds): an application "
-                                                  "that fails at start-up then ends without a message; a few seconds "
-                                                  "keep the window up to report it");
+        report_.warning(line(), String(command) + " hides the progress window at once (0 seconds) and the launch "
+                                                  "script sets START_FAILURE_MESSAGE: 0: an application that fails at "
+                                                  "start-up then ends without a message; a few seconds keep the "
+                                                  "window up to report it");
 }
 
 void LookingCommands::launchWithJvmFile(const String&, std::int16_t seconds) {
@@ -506,6 +512,10 @@ void Checker::checkInstructions(CheckedFile& checked) {
     const TagFile& program = *checked.tags;
     Report& report = *checked.report;
     checkTagText(checked, true, INSTRUCTIONS_TAGS, std::size(INSTRUCTIONS_TAGS));
+    if (program.findTag("JVM_DOWNLOAD_URL") && !isWebAddress(program.getValue("JVM_DOWNLOAD_URL")))
+        report.error(checked.places->lineOf("JVM_DOWNLOAD_URL"),
+                     "JVM_DOWNLOAD_URL " + program.getValue("JVM_DOWNLOAD_URL") +
+                         " is not an http:// or https:// address: the launcher does not offer it");
     if (program.findTag(INSTRUCTIONS_TAG) == nullptr) {
         report.warning(0, "no INSTRUCTIONS: the program does nothing");
         return;
@@ -565,7 +575,7 @@ void Checker::checkLaunchScript(CheckedFile& checked) {
                                        " (quote COMMAND as a whole, each quote in it doubled)");
         commandCut = true;
     }
-    for (const char* flag : {"DISPLAY_CONSOLE", "AUTO_SET_WORKING_DIR"}) {
+    for (const char* flag : {"DISPLAY_CONSOLE", "AUTO_SET_WORKING_DIR", "START_FAILURE_MESSAGE"}) {
         if (script.findTag(flag) && !isNumber(script.getValue(flag)))
             report.warning(places.lineOf(flag), String(flag) + " is not a number: the default is used");
     }

@@ -53,7 +53,7 @@ struct Branding {
 
 // The string that captions a branded launcher's message boxes; a launcher
 // without it says "Message".
-constexpr std::uint16_t MESSAGE_CAPTION_STRING = 36;
+constexpr std::uint16_t MESSAGE_CAPTION_STRING = 41;
 // The introductory text names the product twice in three lines of the
 // progress window: a longer name would be cut off there.
 constexpr std::size_t MAX_PRODUCT_NAME = 40;

@@ -119,6 +119,11 @@ void showDialog() { hostui::state().visible = true; }
 
 void showMessageText(const String& text) { hostui::state().messages.push_back(text); }
 
+bool askYesNoText(const String& text) {
+    hostui::state().messages.push_back(text);
+    return hostui::state().answerYes;
+}
+
 void hideAfter(short seconds) {
     record("hideAfter(" + toDecimal(seconds) + ")");
     hostui::state().hideSeconds = seconds;

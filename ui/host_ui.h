@@ -19,6 +19,7 @@ struct State {
     bool visible = false;
     bool hasProgressBar = true;    // false: progress calls throw as without a bar
     short hideSeconds = -1;        // last hideAfter delay, -1 when never called
+    bool answerYes = false;        // what the user answers a Yes and No box
 };
 
 State& state();

@@ -41,8 +41,13 @@ enum StringId {
     IDS_CHOOSE_JVM_DIR = 30,
     IDS_INTRO = 31,
     IDS_CANCEL = 32,
+    IDS_APPLICATION_NEEDS = 36,   // "This application needs:"
+    IDS_DOWNLOAD_PAGE = 37,       // "Download page:"
+    IDS_OPEN_DOWNLOAD_PAGE = 38,  // "Open the download page now?"
+    IDS_LOG_FILE = 39,            // "The log file has the details:"
+    IDS_NO_USER_INTERFACE = 40,   // "The user interface could not be started: "
     // Only a launcher that mgpack gave a product name has it.
-    IDS_MESSAGE_CAPTION = 36
+    IDS_MESSAGE_CAPTION = 41
 };
 
 // String id of a message code, or -1 outside 0 to 17.

@@ -193,16 +193,24 @@ void hideAfter(short seconds) {
     ::SendMessageA(progressDialog, WM_MG_HIDE_AFTER, static_cast<WPARAM>(seconds), 0);
 }
 
-void showMessageText(const String& text) {
+namespace {
+
+int messageBox(const String& text, UINT buttons) {
     if (consoleFront()) {
         writeStandardErrorLine(text);
-        return;
+        return IDNO;
     }
     flushUpdates();
     // A branded launcher's boxes carry its product's name.
     const String caption = loadStringText(IDS_MESSAGE_CAPTION);
-    ::MessageBoxA(progressDialog, text.c_str(), caption.empty() ? "Message" : caption.c_str(), MB_OK);
+    return ::MessageBoxA(progressDialog, text.c_str(), caption.empty() ? "Message" : caption.c_str(), buttons);
 }
+
+}  // namespace
+
+void showMessageText(const String& text) { messageBox(text, MB_OK); }
+
+bool askYesNoText(const String& text) { return messageBox(text, MB_YESNO) == IDYES; }
 
 void setCaption(const String& text) {
     std::u16string wide = toWideEscaped(text);

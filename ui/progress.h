@@ -36,8 +36,12 @@ void showWindow();
 // Hides the dialog now (0) or after the given seconds, moving the bar meanwhile.
 void hideAfter(short seconds);
 // A message box titled "Message" (a branded launcher's: its product name,
-// string 36) with an OK button; nothing when silent.
+// string 41) with an OK button; nothing when silent.
 void showMessage(const String& text);
+// The same box with Yes and No; true when the user chose Yes. Silent: no box,
+// and the answer is No. The console front has nobody to ask: it writes the
+// text to standard error and answers No.
+bool askYesNo(const String& text);
 // The caption after decoding backslash-u escapes, in the ANSI code page.
 void setCaption(const String& text);
 bool isCancelRequested();

@@ -113,6 +113,12 @@ void showMessage(const String& text) {
     showMessageText(text);
 }
 
+bool askYesNo(const String& text) {
+    noteCall("askYesNo", text);
+    if (silent) return false;
+    return askYesNoText(text);
+}
+
 bool isCancelRequested() { return cancelRequested; }
 
 DetailSaver::DetailSaver() : kind_(detailKind), text_(detailText) {}

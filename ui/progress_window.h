@@ -23,6 +23,8 @@ void moveProgressBar(int n, bool relative);
 void showDialog();
 // A message box, or standard error on the console front; not called when silent.
 void showMessageText(const String& text);
+// The Yes and No box; true for Yes. Not called when silent.
+bool askYesNoText(const String& text);
 
 // A new window's status line: no status, no detail.
 void resetStatusLine();

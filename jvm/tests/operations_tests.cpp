@@ -12,7 +12,9 @@
 #include "instructions/variables.h"
 #include "tests/support/fake_search_system.h"
 #include "tests/support/fake_temp_items.h"
+#include "base/front.h"
 #include "base/settings.h"
+#include "ui/host_ui.h"
 
 namespace mg {
 
@@ -27,12 +29,16 @@ public:
         return it == entries.end() ? nullptr : &it->second;
     }
     void print(const String& line) override { output += line; }
+    String jvmDownloadUrl() override { return downloadUrl; }
+    void openWebPage(const String& url) override { opened.push_back(url); }
 
     FakeSearchSystem searchSystem;
     JvmSearch jvmSearch{searchSystem};
     FakeTempItems files{String(::testing::TempDir()) + "mg_ops_copy"};
     std::map<std::int32_t, FileEntry> entries;
     String output;
+    String downloadUrl;
+    StringList opened;
 };
 
 std::string readFile(const String& path) {
@@ -87,6 +93,95 @@ TEST_F(OperationsTest, FindWithoutMatchOrWithBadHiveLeavesVariablesEmpty) {
         EXPECT_EQ("bad hive", e.message());
     }
     EXPECT_EQ(0, getNumericVariable(1));
+}
+
+TEST(NoMatchingJvmText, NamesEachPartThatThereIs) {
+    struct Row {
+        StringList needs;
+        const char* log;
+        const char* url;
+        const char* text;
+    };
+    const Row rows[] = {
+        {{}, "", "", "No matching JVM was found."},
+        {{"Java 21 or newer", "Java 17 runtime"}, "", "",
+         "No matching JVM was found.\n\nThis application needs:\nJava 21 or newer\nJava 17 runtime"},
+        {{}, "C:\\run.log", "https://example.com/java",
+         "No matching JVM was found.\n\nThe log file has the details:\nC:\\run.log\n\n"
+         "Download page:\nhttps://example.com/java"},
+        {{"Java 21"}, "run.log", "https://example.com/%7Ejava",
+         "No matching JVM was found.\n\nThis application needs:\nJava 21\n\nThe log file has the details:\n"
+         "run.log\n\nDownload page:\nhttps://example.com/%7Ejava"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(noMatchingJvmText(row.needs, row.log, row.url), row.text);
+}
+
+// The not-found message names what each JVM file asks for and offers the
+// vendor's page where the box can ask; only a web address is ever opened.
+TEST_F(OperationsTest, NotFoundMessageOffersTheDownloadPage) {
+    TagFile second, third;
+    second.setValue("DESC", "Java 17 runtime");
+    third.setValue("DESC", "A");  // the same as the first file's: named once
+    ops.jvmSearch.addJvmFile(second);
+    ops.jvmSearch.addJvmFile(third);
+    const String log = ::testing::TempDir() + "mg_ops_notfound.log";
+    const String body = "No matching JVM was found.\n\nThis application needs:\nA\nJava 17 runtime\n\n"
+                        "The log file has the details:\n" + log;
+    const String page = "\n\nDownload page:\nhttps://example.com/java";
+    const char* const badUrl = "C:\\Windows\\System32\\calc.exe";
+    struct Row {
+        const char* name;
+        const char* url;
+        bool silentRun;
+        Front front;
+        bool answerYes;
+        String shown;  // empty: no message
+        bool opened;
+        const char* logged;  // a line the log must hold, or nullptr
+    };
+    const Row rows[] = {
+        {"no page", "", false, Front::Window, true, body, false, nullptr},
+        {"page, yes", "https://example.com/java", false, Front::Window, true,
+         body + page + "\n\nOpen the download page now?", true,
+         "Opening the JVM download page https://example.com/java"},
+        {"page, no", "https://example.com/java", false, Front::Window, false,
+         body + page + "\n\nOpen the download page now?", false, nullptr},
+        {"not a web page", badUrl, false, Front::Window, true, body, false,
+         "WARNING: JVM_DOWNLOAD_URL is not an http:// or https:// address; it is not offered: "
+         "C:\\Windows\\System32\\calc.exe"},
+        {"console", "https://example.com/java", false, Front::Console, true, body + page, false, nullptr},
+        {"silent", "https://example.com/java", true, Front::Window, true, String(), false, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        hostui::reset();
+        hostui::state().answerYes = row.answerYes;
+        ops.downloadUrl = row.url;
+        ops.opened.clear();
+        silent = row.silentRun;
+        front = row.front;
+        logPath = log;
+        std::remove(log.c_str());
+        JvmDiscovery(ops).findJvm(false, true);
+        front = Front::Window;
+        logPath.clear();
+        setRunExitCode(0);
+        if (row.shown.empty()) {
+            EXPECT_TRUE(hostui::state().messages.empty());
+        } else {
+            ASSERT_EQ(hostui::state().messages.size(), 1u);
+            EXPECT_EQ(hostui::state().messages[0], row.shown);
+        }
+        EXPECT_EQ(ops.opened, row.opened ? StringList{row.url} : StringList{});
+        std::ifstream in(log.c_str());
+        std::stringstream text;
+        text << in.rdbuf();
+        // The log line of a search that found nothing stays as it was.
+        EXPECT_NE(text.str().find("\nNo matching JVM was found.\n"), std::string::npos) << text.str();
+        if (row.logged) EXPECT_NE(text.str().find(row.logged), std::string::npos) << text.str();
+        std::remove(log.c_str());
+    }
+    silent = true;
 }
 
 TEST_F(OperationsTest, SearchActionOutput) {

@@ -423,47 +423,89 @@ TEST_F(LaunchOpsTest, LaunchWithEmbeddedJvmFile) {
 
 }  // namespace
 
-TEST_F(LaunchOpsTest, ApplicationThatFailsWhileTheWindowIsUpIsReported) {
+// An application that fails is reported while the window is up, and after
+// it has gone when it failed at start-up: an error within kStartFailureSeconds
+// with error output, unless the launch script switches that off.
+TEST_F(LaunchOpsTest, ApplicationThatFailsWhileTheWindowIsUpOrAtStartUpIsReported) {
     const char* path = "launch_ops_test.jvm";
     std::ofstream(path) << "JVM_HOME: C:\\jdk\\\nJVM_EXE: bin\\java.exe\n";
-    useScript("@JVM_HOME@\\@JVM_EXE@ Main");
-    env.childError = "noise\r\n" + std::string(20, '\n') + "Error: Could not find or load main class Main\r\n";
+    const String error = "noise\r\n" + std::string(20, '\n') + "Error: Could not find or load main class Main\r\n";
+    const char* const shownText = "The application ended with exit code 1.\n\nnoise\nError: Could not find or load main class Main";
+    const char* const startLine = "The application failed within 10 seconds of its start; the user is shown its error output.";
     struct Row {
+        const char* name;
         unsigned long exitCode;
         std::int16_t seconds;  // 0: the window is gone before the start
         bool silentRun;
-        const char* message;   // none: nullptr
+        std::uint32_t runMillis;
+        bool writesErrors;
+        const char* startFailureTag;  // START_FAILURE_MESSAGE, none: nullptr
+        bool shown;
+        bool startLogged;
     };
     const Row rows[] = {
-        {1, 5, false, "The application ended with exit code 1.\n\nnoise\nError: Could not find or load main class Main"},
-        {0, 5, false, nullptr},
-        {1, 0, false, nullptr},
-        {1, 5, true, nullptr},
-        {0xC0000005UL, 5, false, nullptr},  // the text only; see below
+        {"window up", 1, 5, false, 60000, true, nullptr, true, false},
+        {"window up, no error output", 1, 5, false, 60000, false, nullptr, true, false},
+        {"success", 0, 5, false, 0, true, nullptr, false, false},
+        {"success at once, hidden", 0, 0, false, 0, true, nullptr, false, false},
+        {"start-up failure, hidden", 1, 0, false, 9999, true, nullptr, true, true},
+        {"failure after the bound", 1, 0, false, 10000, true, nullptr, false, false},
+        {"failure without error output", 1, 0, false, 100, false, nullptr, false, false},
+        {"switched off", 1, 0, false, 100, true, "0", false, false},
+        {"switched on", 1, 0, false, 100, true, "1", true, true},
+        {"silent, window up", 1, 5, true, 100, true, nullptr, false, false},
+        {"silent, start-up failure", 1, 0, true, 100, true, nullptr, false, false},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.exitCode);
+        SCOPED_TRACE(row.name);
         hostui::reset();
+        TagFile tags;
+        tags.setValue("COMMAND", "@JVM_HOME@\\@JVM_EXE@ Main");
+        if (row.startFailureTag) tags.setValue("START_FAILURE_MESSAGE", row.startFailureTag);
+        system.script = std::make_unique<LaunchScript>(tags, true, &env);
         silent = row.silentRun;
         hostui::state().visible = !row.silentRun;
         env.exitCode = row.exitCode;
+        env.runMillis = row.runMillis;
+        env.childError = row.writesErrors ? error : String();
         std::remove(kLogFile);
         ops.launchWithJvmFile(path, row.seconds);
         const std::vector<String>& shown = hostui::state().messages;
-        if (row.exitCode == 0xC0000005UL) {
+        if (row.shown) {
             ASSERT_EQ(shown.size(), 1u);
-            EXPECT_EQ(shown[0].find("The application ended with exit code 3221225477 (0xC0000005)."), 0u);
-        } else if (row.message) {
-            ASSERT_EQ(shown.size(), 1u);
-            EXPECT_EQ(shown[0], row.message);
+            EXPECT_EQ(shown[0], row.writesErrors ? String(shownText) : String("The application ended with exit code 1."));
         } else {
             EXPECT_TRUE(shown.empty()) << shown[0];
         }
         EXPECT_NE(logText().find("\nThe application ended with exit code " + exitCodeText(row.exitCode) + ".\n"),
                   std::string::npos)
             << logText();
+        EXPECT_EQ(logText().find(startLine) != std::string::npos, row.startLogged) << logText();
     }
     silent = false;
+    std::remove(path);
+}
+
+TEST(ExitCodeText, ExceptionCodesAlsoInHexadecimal) {
+    EXPECT_EQ(exitCodeText(1), "1");
+    EXPECT_EQ(exitCodeText(0xC0000005UL), "3221225477 (0xC0000005)");
+}
+
+// A second run of the same script is judged on its own: the first run's
+// error output does not make the second a start-up failure.
+TEST_F(LaunchOpsTest, StartUpFailureIsJudgedByTheLastRunAlone) {
+    const char* path = "launch_ops_test.jvm";
+    std::ofstream(path) << "JVM_HOME: C:\\jdk\nJVM_EXE: bin\\java.exe\n";
+    useScript("@JVM_HOME@\\@JVM_EXE@ Main");
+    env.exitCode = 0;
+    env.childError = "a warning\n";
+    ops.launchWithJvmFile(path, 0);
+    EXPECT_TRUE(system.script->lastRunWroteErrors());
+    env.exitCode = 2;
+    env.childError.clear();
+    ops.launchWithJvmFile(path, 0);
+    EXPECT_FALSE(system.script->lastRunWroteErrors());
+    EXPECT_TRUE(hostui::state().messages.empty()) << hostui::state().messages[0];
     std::remove(path);
 }
 

@@ -5,11 +5,14 @@
 //   foundation_runner EXE empty       an empty command line
 //   foundation_runner EXE huge N      "EXE" -mg:silent and N bytes of arguments
 //
-// Prints one "message: <text>" line per message box (closed with OK), then
+// Prints one "message: <text>" line per message box (closed with OK; a Yes
+// and No box answered No, or Yes when MG_RUNNER_ANSWER is "yes"), then
 // "exit code: <n>", and exits with the program's exit code (99: it did not
 // end within two minutes, times MG_TIME_FACTOR where that is set, and was
 // stopped). The boxes are those captioned "Message", or MG_MESSAGE_CAPTION
-// where set (a branded launcher's product name).
+// where set (a branded launcher's product name). With MG_RUNNER_HOLD naming
+// a file, each box stays up until that file exists (for a screenshot), which
+// is then removed.
 #include <windows.h>
 
 #include <algorithm>
@@ -105,6 +108,11 @@ int main(int argc, char** argv) {
     char caption[64] = "Message";
     DWORD length = ::GetEnvironmentVariableA("MG_MESSAGE_CAPTION", caption, sizeof caption);
     if (length == 0 || length >= sizeof caption) std::strcpy(caption, "Message");
+    char answerText[8] = "";
+    const bool answerYes = ::GetEnvironmentVariableA("MG_RUNNER_ANSWER", answerText, sizeof answerText) > 0 &&
+                           std::strcmp(answerText, "yes") == 0;
+    char hold[MAX_PATH] = "";
+    ::GetEnvironmentVariableA("MG_RUNNER_HOLD", hold, sizeof hold);
     DWORD start = ::GetTickCount();
     for (;;) {
         if (::WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
@@ -114,7 +122,14 @@ int main(int argc, char** argv) {
             std::string text;
             ::EnumChildWindows(search.found, collectStaticText, reinterpret_cast<LPARAM>(&text));
             printOneLine(text);
-            ::PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+            if (hold[0]) {
+                while (::GetFileAttributesA(hold) == INVALID_FILE_ATTRIBUTES && ::GetTickCount() - start < 100000)
+                    ::Sleep(100);
+                ::DeleteFileA(hold);
+            }
+            // A Yes and No box is answered No unless told otherwise.
+            const bool yesNo = ::GetDlgItem(search.found, IDNO) != nullptr;
+            ::PostMessageA(search.found, WM_COMMAND, !yesNo ? IDOK : answerYes ? IDYES : IDNO, 0);
             // Wait for it to go before looking again, so it is reported once.
             while (::IsWindow(search.found) && ::IsWindowVisible(search.found) &&
                    ::WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {

@@ -77,7 +77,7 @@ signed)
   said_de=$(printf '%s' "$said" | sed -n 's/.*(in German "\([^"]*\), \.\.\.").*/\1/p')
   said_caption=$(printf '%s' "$said" | sed -n 's/.*message boxes are captioned "\([^"]*\)" instead of "Message".*/\1/p')
   table_strings unsigned.exe > unsigned.strings
-  for row in "9 31 $said_en" "7 31 $said_de" "9 36 $said_caption" "7 36 $said_caption"; do
+  for row in "9 31 $said_en" "7 31 $said_de" "9 41 $said_caption" "7 41 $said_caption"; do
     read -r language id text <<< "$row"
     got=$(awk -F '\t' -v l=$language -v i=$id '$1 == l && $2 == i { print $3 }' unsigned.strings)
     [ -n "$text" ] && [ "${got#"$text"}" != "$got" ] || fail "the guide says '$text'; string $id of language $language is '$got'"
@@ -121,7 +121,7 @@ fixed file 2.3.4.5 product 2.3.4.5
 icon 16: 16x16
 icon 32: 32x32
 string 31: Acme Sampler™ is preparing the Acme Sa
-string 36: Acme Sampler™
+string 41: Acme Sampler™
 dialog 101: yes
 manifest: '$(stat -c %s acme.manifest)' bytes'
   got=$(wine "$probe" branded.exe | tr -d '\r')
@@ -151,12 +151,12 @@ PY
       'LegalCopyright=© 2026 Acme' 'ProductName=Acme Sampler™' 'fixed 0x20003 0x40005' 'checksum ok True' \
       "manifest $(stat -c %s acme.manifest)")" ] || fail "pefile reads: $(read_pe branded.exe)"
   # The product's name in every language: string 31 names it where the
-  # plain launcher names itself, string 36 is the caption; every other text
+  # plain launcher names itself, string 41 is the caption; every other text
   # is the plain launcher's.
   table_strings mglauncher.exe > plain.strings
   table_strings branded.exe > branded.strings
   # NAME CAPTION STRINGS-FILE: how the tables differ from the plain ones
-  # other than by NAME in string 31 and CAPTION as string 36; nothing if not.
+  # other than by NAME in string 31 and CAPTION as string 41; nothing if not.
   name_in_tables() {
     /usr/bin/python3 - "$1" "$2" plain.strings "$3" <<'PY'
 import sys
@@ -170,9 +170,9 @@ if len(languages) != 22: print("%d languages in the plain launcher" % len(langua
 for l in languages:
     intro = plain[(l, 31)].replace("Marrowgate\u00ae", name).replace("Marrowgate", name)
     if branded.get((l, 31)) != intro: print("language %d: string 31 is %r" % (l, branded.get((l, 31))))
-    if branded.get((l, 36)) != caption: print("language %d: string 36 is %r" % (l, branded.get((l, 36))))
+    if branded.get((l, 41)) != caption: print("language %d: string 41 is %r" % (l, branded.get((l, 41))))
 for key in set(plain) | set(branded):
-    if key[1] not in (31, 36) and plain.get(key) != branded.get(key): print("string %d of language %d changed" % key[::-1])
+    if key[1] not in (31, 41) and plain.get(key) != branded.get(key): print("string %d of language %d changed" % key[::-1])
 PY
   }
   wrong=$(name_in_tables 'Acme Sampler™' 'Acme Sampler™' branded.strings)

@@ -54,6 +54,7 @@ unsigned long FakeLaunchEnvironment::runProcess(const String& commandLine, const
     run.capture = capture;
     getVariable("JAVA_HOME", run.javaHome);
     runs.push_back(run);
+    clock += runMillis;
     if (capture) {
         // In pieces, as a pipe delivers them.
         for (std::size_t i = 0; i < childOutput.size(); i += 4096)

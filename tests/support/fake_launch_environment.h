@@ -32,6 +32,8 @@ public:
     unsigned long runProcess(const String& commandLine, const String& workingDirectory, bool showConsole,
                              bool capture, OutputSink& sink) override;
     int runAttached(const String& commandLine, const String& workingDirectory) override;
+    // The clock stands still but for runProcess, which moves it by runMillis.
+    std::uint32_t milliseconds() override { return clock; }
 
     // Side files by path, as text; split into lines as readLine would.
     std::map<String, String> files;
@@ -45,6 +47,8 @@ public:
     String childError;
     bool failStart = false;
     unsigned long exitCode = 0;
+    std::uint32_t clock = 0;
+    std::uint32_t runMillis = 0;  // how long each child "runs"
     FakeTempItems temp{"fake_env_temp_"};  // files in the current directory
     int attachedExitCode = 0;
     std::vector<FakeProcessRun> runs;

@@ -137,6 +137,33 @@ TEST(Scan, FollowsTheFormattedInputConversions) {
     EXPECT_EQ(s, 4464);
 }
 
+// What reaches the shell must be a web page, never a program, a file or a
+// text that ends the browser's quoted argument.
+TEST(IsWebAddress, OnlyHttpAndHttpsWithUriCharacters) {
+    struct Row { const char* text; bool ok; } rows[] = {
+        {"https://example.com/java", true},
+        {"http://example.com:8080/get?v=21&os=win#x86", true},
+        {"HTTPS://Example.com/%7Ejava", true},
+        {"https://[::1]/", true},
+        {"https://", false},
+        {"https:///etc/passwd", false},
+        {"ftp://example.com/", false},
+        {"file:///C:/Windows/System32/calc.exe", false},
+        {"C:\\Windows\\System32\\calc.exe", false},
+        {"calc.exe", false},
+        {"https:example.com", false},
+        {"https://example.com/a b", false},
+        {"https://example.com/\" \"C:\\x.exe", false},
+        {"https://example.com/\\x", false},
+        {"https://example.com/<x>", false},
+        {"https://example.com/\xe4", false},
+        {" https://example.com/", false},
+        {"", false},
+    };
+    for (const auto& r : rows) EXPECT_EQ(isWebAddress(String(r.text)), r.ok) << r.text;
+    EXPECT_FALSE(isWebAddress(String("https://a\0b", 11)));
+}
+
 TEST(String, OutOfRangePositionsRaiseRangeException) {
     String s("abc");
     EXPECT_THROW(s.substr(4), RangeException);

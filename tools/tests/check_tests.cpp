@@ -80,18 +80,26 @@ std::vector<std::string> formatted(const std::vector<Finding>& findings, Severit
 }
 
 const char* const HIDE_AT_ONCE =
-    "hides the progress window at once (0 seconds): an application that fails at start-up then ends without a "
-    "message; a few seconds keep the window up to report it";
+    "hides the progress window at once (0 seconds) and the launch script sets START_FAILURE_MESSAGE: 0: an "
+    "application that fails at start-up then ends without a message; a few seconds keep the window up to report it";
 
-// The sample as the guide packs it: no error, only the two launches that
-// hide the window at once.
+// The sample as the guide packs it: no error and no warning. Its launches
+// hide the window at once, but a start-up failure is still reported.
 TEST(Check, TheSampleIsClean) {
     const std::vector<Finding> findings = checkPackage(packageOfLauncher(packSample({})));
     EXPECT_EQ(formatted(findings, Severity::error), std::vector<std::string>{});
+    EXPECT_EQ(formatted(findings, Severity::warning), std::vector<std::string>{});
+    EXPECT_EQ(findingSummary(findings), "0 errors, 0 warnings");
+}
+
+// With the start-up failure message switched off, hiding the window at once
+// leaves such a failure unseen again.
+TEST(Check, HideTimeWarningWhenTheStartUpFailureMessageIsOff) {
+    const std::vector<Finding> findings =
+        checkPackage(packageOfLauncher(packSample({{"launch.txt", "", "START_FAILURE_MESSAGE: 0\n"}})));
     EXPECT_EQ(formatted(findings, Severity::warning),
               (std::vector<std::string>{"instructions.txt:6: warning: LAUNCH " + std::string(HIDE_AT_ONCE),
                                         "instructions.txt:11: warning: LAUNCH " + std::string(HIDE_AT_ONCE)}));
-    EXPECT_EQ(findingSummary(findings), "0 errors, 2 warnings");
 }
 
 // One vendor's mistake per row, each of which the launcher alone reports
@@ -142,6 +150,14 @@ TEST(Check, EachMistakeIsReportedWithFileAndLine) {
         {"a tag name in the wrong case", {{"launch.txt", "COMMAND:", "Command:"}}, "", false,
          {"launch.txt: error: no COMMAND: the launch has no command to run",
           "launch.txt:2: error: unknown tag Command"}},
+        {"a download page that is a program", {{"instructions.txt", "", "JVM_DOWNLOAD_URL: C:\\Tools\\get.exe\n"}},
+         "", false,
+         {"instructions.txt:1: error: JVM_DOWNLOAD_URL C:\\Tools\\get.exe is not an http:// or https:// address: "
+          "the launcher does not offer it"}},
+        {"a download page with a blank", {{"instructions.txt", "", "JVM_DOWNLOAD_URL: https://example.com/get java\n"}},
+         "", false,
+         {"instructions.txt:1: error: JVM_DOWNLOAD_URL https://example.com/get java is not an http:// or https:// "
+          "address: the launcher does not offer it"}},
         {"INSTALL_JVM without an installer", {}, "setup.exe", false,
          {"instructions.txt:9: error: INSTALL_JVM, but the package carries no JVM installer: the launcher stops with "
           "\"No JVM installer was included in the launcher.\""}},
@@ -184,7 +200,7 @@ TEST(Check, StubKinds) {
 // The console launcher shows a failed start-up on its console, so hiding
 // the window at once is no mistake there.
 TEST(Check, NoHideTimeWarningForTheConsoleLauncher) {
-    Package package = packageOfLauncher(packSample({}));
+    Package package = packageOfLauncher(packSample({{"launch.txt", "", "START_FAILURE_MESSAGE: 0\n"}}));
     package.stub = StubKind::consoleLauncher;
     EXPECT_EQ(formatted(checkPackage(package), Severity::warning), std::vector<std::string>{});
 }

@@ -89,14 +89,17 @@ grep -qxF 'mgpack: 1 error, 0 warnings: out.exe is not written' stderr.txt || fa
 mgpack build --no-check --stub mglauncher.exe -o broken.exe --file instructions broken.txt > /dev/null ||
   fail "--no-check did not pack"
 expect_check 2 'broken.txt:3: error: Invalid command (Launch). Commands are upper case: LAUNCH.' check broken.exe
-# A warning stops a build only with --strict.
-example=(--file instructions instructions.txt --file launch-script launch.txt --file jvm-file jre.jvm
+# A warning stops a build only with --strict. The example's launches hide
+# the window at once: a warning once its start-up failure message is off.
+{ cat launch.txt; echo 'START_FAILURE_MESSAGE: 0'; } > quiet.txt
+example=(--file instructions instructions.txt --file launch-script quiet.txt --file jvm-file jre.jvm
          --file application-archive app.jar)
-expect_check 0 'instructions.txt:6: warning: LAUNCH hides the progress window at once (0 seconds): an application that fails at start-up then ends without a message; a few seconds keep the window up to report it' \
-  build --stub mglauncher.exe -o out.exe "${example[@]}"
+expect_check 0 'instructions.txt:6: warning: LAUNCH hides the progress window at once (0 seconds) and the launch script sets START_FAILURE_MESSAGE: 0: an application that fails at start-up then ends without a message; a few seconds keep the window up to report it' \
+  build --stub mglauncher.exe -o quiet.exe "${example[@]}"
 expect_check 2 'mgpack: 0 errors, 2 warnings: out.exe is not written' \
   build --strict --stub mglauncher.exe -o out.exe "${example[@]}"
-expect_check 2 'sample.exe: 0 errors, 2 warnings' check --strict sample.exe
+expect_check 2 'quiet.exe: 0 errors, 2 warnings' check --strict quiet.exe
+expect_check 2 'sample.exe: 0 errors, 1 warning' check --strict sample.exe
 # Only our launcher is a stub: a jar is refused with the reason.
 printf 'PK\3\4 a jar' > other.jar
 expect_check 2 'other.jar: error: not a Marrowgate launcher (it is a jar or zip file); the stub must be mglauncher.exe or mglauncher-console.exe' \

@@ -254,7 +254,7 @@ std::vector<Resource> launcherTables() {
 }
 
 // String 31 names the product where it named the launcher, without the
-// launcher's registered mark; string 36 (the message boxes' caption) is the
+// launcher's registered mark; string 41 (the message boxes' caption) is the
 // name as given, while the static text doubles an ampersand; other strings
 // and blocks stay as they were.
 TEST(StringTables, TheNameInEveryLanguage) {
@@ -276,7 +276,7 @@ TEST(StringTables, TheNameInEveryLanguage) {
         EXPECT_EQ(stringOf(tables, 31, 9), r.english);
         EXPECT_EQ(stringOf(tables, 31, 7), r.german);
         for (auto language : {std::uint16_t(9), std::uint16_t(7)}) {
-            EXPECT_EQ(stringOf(tables, 36, language), r.name);
+            EXPECT_EQ(stringOf(tables, 41, language), r.name);
             EXPECT_EQ(stringOf(tables, 35, language), u"Canceled by the user.");
             EXPECT_EQ(stringOf(tables, 17, language), u"No drives");
         }
@@ -320,7 +320,7 @@ TEST(StringTables, RefusedTables) {
     std::vector<Resource> onlyIntro = {resource(6, u"", 2, 9, block({{31, u"Marrowgate\u00AE"}}))};
     brandStringTables(onlyIntro, u"Acme");
     ASSERT_EQ(onlyIntro.size(), 2u);
-    EXPECT_EQ(stringOf(onlyIntro, 36, 9), u"Acme");
+    EXPECT_EQ(stringOf(onlyIntro, 41, 9), u"Acme");
     EXPECT_EQ(stringOf(onlyIntro, 32, 9), u"");
 }
 

@@ -39,7 +39,7 @@ TEST(HostStringTable, HoldsTheAnsiTexts) {
               "process.\nPlease wait...");
     EXPECT_EQ(loadStringText(13), "Invalid action in input file: ");
     EXPECT_EQ(loadStringText(0), "");
-    EXPECT_EQ(loadStringText(36), "");
+    EXPECT_EQ(loadStringText(41), "");
 }
 
 TEST(HostFormat, ReplacesTextInserts) {
