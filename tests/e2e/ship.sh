@@ -23,7 +23,7 @@ cp "$host/java/verify.jar" "$host/examples/sample.jar" .
 # any Windows program stands in.
 cp "$runner" setup.exe
 mkdir tmp
-mgpack() { wine "$mgpack_exe" "$@" 2>&1 | tr -d '\r'; }
+e2e_kit "$mgpack_exe" "$launcher" "$host/java/verify.jar"
 host_mgpack=$host/tools/mgpack
 pack_sample() {  # OUTPUT [OPTIONS...]: the sample, packed by mgpack.exe
   local output=$1
