@@ -43,37 +43,31 @@ install_into() {  # DIR COMPONENT...
   for component in "$@"; do
     cmake --install "$build" --prefix "$dir" --component "$component" --strip > /dev/null
   done
-  if [ -n "$launchers" ]; then
-    cp "$launchers"/mglauncher.exe "$launchers"/mglauncher-console.exe "$dir/share/marrowgate/"
-  fi
 }
 
-# A jar's entries carry the time they were built: they get SOURCE_DATE_EPOCH.
-normalize_jar() {
-  python3 - "$1" <<'PY'
+# The jars' entries carry the time they were built: they get SOURCE_DATE_EPOCH.
+normalize_jars() {  # DIR
+  find "$1" -name '*.jar' -print0 | python3 -c '
 import os, sys, time, zipfile
-path = sys.argv[1]
-if not zipfile.is_zipfile(path):  # the examples' stand-in jars are text
-    sys.exit(0)
-stamp = time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))[:6]
-stamp = max(stamp, (1980, 1, 1, 0, 0, 0))
-with zipfile.ZipFile(path) as z:
-    entries = [(i, z.read(i)) for i in z.infolist()]
-with zipfile.ZipFile(path + ".new", "w") as z:
-    for info, data in entries:
-        fixed = zipfile.ZipInfo(info.filename, stamp)
-        fixed.compress_type = info.compress_type
-        fixed.external_attr = 0o644 << 16
-        fixed.create_system = 3
-        z.writestr(fixed, data)
-os.replace(path + ".new", path)
-PY
+stamp = max(time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))[:6], (1980, 1, 1, 0, 0, 0))
+for path in filter(None, sys.stdin.read().split("\0")):
+    if not zipfile.is_zipfile(path):  # the examples stand-in jars are text
+        continue
+    with zipfile.ZipFile(path) as z:
+        entries = [(i, z.read(i)) for i in z.infolist()]
+    with zipfile.ZipFile(path + ".new", "w") as z:
+        for info, data in entries:
+            fixed = zipfile.ZipInfo(info.filename, stamp)
+            fixed.compress_type = info.compress_type
+            fixed.external_attr = 0o644 << 16
+            fixed.create_system = 3
+            z.writestr(fixed, data)
+    os.replace(path + ".new", path)
+'
 }
 
 # Modes, owners and times that do not depend on the machine or the run.
 normalize() {  # DIR
-  local jar
-  while IFS= read -r -d '' jar; do normalize_jar "$jar"; done < <(find "$1" -name '*.jar' -print0)
   find "$1" -type d -exec chmod 755 {} +
   find "$1" -type f -exec chmod 644 {} +
   find "$1" -type f -path '*/bin/*' -exec chmod 755 {} +
@@ -84,9 +78,18 @@ readme() {  # the archives' README, with the version
   sed "s/@VERSION@/$version/g" "$here/packaging/README.in"
 }
 
+# What all three carry, installed once: share/marrowgate and the documentation.
+common=$work/common
+install_into "$common" files docs
+if [ -n "$launchers" ]; then
+  cp "$launchers"/mglauncher.exe "$launchers"/mglauncher-console.exe "$common/share/marrowgate/"
+fi
+normalize_jars "$common"
+
 # The Linux archive: bin/mgpack and the whole layout under marrowgate-VERSION/.
 linux=$work/linux/$name
-install_into "$linux" mgpack files docs
+mkdir -p "$linux" && cp -R "$common"/. "$linux"/
+install_into "$linux" mgpack
 readme > "$linux/README.md"
 normalize "$work/linux"
 tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner --format=gnu \
@@ -94,7 +97,8 @@ tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owne
 
 # The zip: the same layout with the 32-bit bin/mgpack.exe.
 windows=$work/windows/$name
-install_into "$windows" mgpack-windows files docs
+mkdir -p "$windows" && cp -R "$common"/. "$windows"/
+install_into "$windows" mgpack-windows
 # cmake --install --strip strips with the host's strip, which takes no PE file.
 i686-w64-mingw32-strip "$windows/bin/mgpack.exe"
 readme > "$windows/README.md"
@@ -105,7 +109,8 @@ rm -f "$dist/$name-windows.zip"
 # The Debian package: /usr/bin/mgpack, /usr/share/marrowgate, the
 # documentation with the copyright and changelog that policy asks for.
 deb=$work/deb
-install_into "$deb/usr" mgpack files docs
+mkdir -p "$deb/usr" && cp -R "$common"/. "$deb/usr"/
+install_into "$deb/usr" mgpack
 doc=$deb/usr/share/doc/marrowgate
 cp "$here/packaging/copyright" "$doc/copyright"
 sed -e "s/@VERSION@/$version/g" -e "s/@DEBVERSION@/$debversion/g" \
