@@ -79,7 +79,7 @@ void useInstalledFiles(PackRequest& request, const std::function<String()>& shar
         if (share.empty()) share = shareDir();
         if (share.empty())
             throw PackError{given + ": mgpack's folder has no folder above it to hold share" + SEPARATOR + "marrowgate"};
-        const String path = share + SEPARATOR + (folder.empty() ? name : folder + SEPARATOR + name);
+        String path = share + SEPARATOR + (folder.empty() ? name : folder + SEPARATOR + name);
         if (!isFile(path)) throw PackError{given + ": mgpack's installation has no " + std::string(path)};
         return path;
     };
