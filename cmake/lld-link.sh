@@ -6,7 +6,8 @@
 # It asks the compiler driver for the linker command it would run (-###) and
 # runs ld.lld on the same arguments, without the LTO plugin's, and with the
 # subsystem version given (4.0 lets Windows 9x- and XP-level loaders take a
-# 32-bit launcher; without it lld's default stays).
+# 32-bit launcher; without it lld's default stays), and with the time stamp
+# SOURCE_DATE_EPOCH gives, where it is set.
 set -eu
 version=
 case ${1:-} in
@@ -36,4 +37,9 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
+# The PE header's time stamp: the release's time where one is set (as GNU
+# ld does), so that two release builds give the same bytes.
+if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+  args+=("--Xlink=-timestamp:$SOURCE_DATE_EPOCH")
+fi
 exec ld.lld "${args[@]}"

@@ -16,6 +16,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   default-jdk-headless
   osslsigncode openssl icoutils python3-pefile
+  zip unzip lintian maven libexec-maven-plugin-java
 )
 
 # 32-bit Windows programs run on this machine's own Wine only where its kernel

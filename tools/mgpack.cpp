@@ -7,6 +7,7 @@
 #include "payload/index_format.h"
 #include "text/text.h"
 #include "tools/check.h"
+#include "tools/installation.h"
 #include "tools/pack.h"
 
 namespace mg {
@@ -14,8 +15,10 @@ namespace mg {
 namespace {
 
 const char* const HELP =
-    "usage: mgpack build --stub LAUNCHER -o OUTPUT [--icon FILE.ico] [--version-info NAME=VALUE]...\n"
-    "                    [--product-name NAME] [--manifest FILE] [--strict | --no-check]\n"
+    "usage: mgpack build [--stub LAUNCHER|console] -o OUTPUT [--icon FILE.ico] [--version-info NAME=VALUE]...
+"
+    "                    [--product-name NAME] [--manifest FILE] [--strict | --no-check]
+"
     "                    [--file TYPE PATH [--id N] [--name NAME]]...\n"
     "       mgpack check [--strict] [--input FILE]... LAUNCHER\n"
     "       mgpack list [--records] LAUNCHER\n"
@@ -26,6 +29,12 @@ const char* const HELP =
     "       temporary file beside it, renamed at the end). The stub is the plain\n"
     "       launcher as shipped: mglauncher.exe, or mglauncher-console.exe for\n"
     "       command-line programs (never the -debug builds, which keep symbols).\n"
+    "       Without --stub, build packs the mglauncher.exe of mgpack's own\n"
+    "       installation (share/marrowgate beside mgpack's bin folder); --stub\n"
+    "       console packs its mglauncher-console.exe. Where no such file exists,\n"
+    "       a jvm-file given by a bare NAME is the ready JVM file of the\n"
+    "       installation (share/marrowgate/jvmfiles/NAME), and the verify-archive\n"
+    "       'default' is its share/marrowgate/verify.jar.\n"
     "       Before writing, build makes the checks of 'check' on the stub and the\n"
     "       files (named by their paths) and prints what they find on standard\n"
     "       error: an error stops the build and nothing is written (exit status\n"
@@ -113,6 +122,7 @@ int check(const std::vector<std::string>& args) {
 
 int build(const std::vector<std::string>& args) {
     PackRequest request = parseBuildArguments(args);
+    useInstalledFiles(request, [] { return installedShareDir(ownExecutable()); });
     addDefaultFiles(request);
     std::vector<std::string> notes;
     std::vector<FileEntry> entries;

@@ -169,7 +169,6 @@ PackRequest parseBuildArguments(const std::vector<std::string>& args) {
             fail("unknown argument '" + a + "' (see mgpack --help)");
         }
     }
-    if (r.stub.empty()) fail("--stub is required");
     if (r.output.empty()) fail("-o is required");
     return r;
 }

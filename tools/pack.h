@@ -25,7 +25,7 @@ struct PackFile {
 };
 
 struct PackRequest {
-    String stub;
+    String stub;  // empty: the installation's launcher (tools/installation.h)
     String output;
     std::vector<PackFile> files;
     Branding branding;  // --icon, --version-info, --manifest, --product-name

@@ -7,6 +7,11 @@
 #   wait_for SECONDS COMMAND...  true once COMMAND succeeds, polling; the
 #                      bound only keeps a broken run from hanging
 #   doc_block FILE N LANGUAGE  the Nth fenced block of that language in FILE
+#   e2e_kit MGPACK LAUNCHER VERIFY_JAR  mgpack.exe's installation as the
+#                      release zip lays it out, in kit/ of the work folder
+#                      (bin\mgpack.exe, share\marrowgate\mglauncher.exe and
+#                      verify.jar), for commands that leave the stub and the
+#                      verify archive to mgpack; mgpack runs it
 #   e2e_run EXE [ARGUMENT-TEXT]  runs EXE of the work folder through $runner
 #                      (foundation_runner.exe) with -mg:silent, the log run.log
 #                      and the temporary root tmp; its report in $out; exit
@@ -39,6 +44,13 @@ doc_block() {
     $0 == "```" { inside = 0; next }
     inside && count == n { print }' "$1"
 }
+
+e2e_kit() {
+  mkdir -p kit/bin kit/share/marrowgate || exit 1
+  cp "$1" kit/bin/mgpack.exe && cp "$2" kit/share/marrowgate/mglauncher.exe &&
+    cp "$3" kit/share/marrowgate/verify.jar || exit 1
+}
+mgpack() { wine kit/bin/mgpack.exe "$@" 2>&1 | tr -d '\r'; }
 
 e2e_run() {
   rm -f run.log

@@ -13,10 +13,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
 e2e_workdir "mgtest-guide-$case_name"
 guide=$src/docs/vendor-guide.md
-cp "$launcher" mglauncher.exe
+# mgpack.exe as the release zip has it: the guide leaves the stub and the
+# verify archive to it.
+e2e_kit "$mgpack_exe" "$launcher" "$host/java/verify.jar"
 cp "$installer" setup.exe
-cp "$src"/examples/sample/{instructions.txt,launch.txt,sample.jvm} .
-cp "$host/java/verify.jar" "$host/examples/sample.jar" .
+cp "$src"/examples/sample/{instructions.txt,launch.txt,sample.jvm} "$host/examples/sample.jar" .
 mkdir tmp
 
 # block N LANGUAGE: the Nth fenced block of that language in the guide.
@@ -29,7 +30,6 @@ block() { doc_block "$guide" "$@"; }
 
 [ $case_name = install ] && cp "$src/examples/sample/install.txt" instructions.txt
 # The guide's mgpack commands, as written: the second sh block.
-mgpack() { wine "$mgpack_exe" "$@" 2>&1 | tr -d '\r'; }
 commands=$(block 2 sh)
 case $commands in *"mgpack build "*"mgpack list sample.exe"*) ;; *) fail "no mgpack commands in the guide: $commands" ;; esac
 listing=$(eval "$commands")

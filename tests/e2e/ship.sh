@@ -27,7 +27,7 @@ cp "$host/java/verify.jar" "$host/examples/sample.jar" .
 # any Windows program stands in.
 cp "$runner" setup.exe
 mkdir tmp
-mgpack() { wine "$mgpack_exe" "$@" 2>&1 | tr -d '\r'; }
+e2e_kit "$mgpack_exe" "$launcher" "$host/java/verify.jar"
 host_mgpack=$host/tools/mgpack
 sample_files=(--file instructions instructions.txt --file launch-script launch.txt --file jvm-file sample.jvm
               --file verify-archive verify.jar --file jvm-installer setup.exe --file application-archive sample.jar)

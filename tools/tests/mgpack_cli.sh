@@ -114,5 +114,12 @@ mgpack list --records sample.exe > records.txt
   fail "records: $(head -5 records.txt)"
 mgpack list mglauncher.exe | grep -q 'has no file index' || fail "list of a plain stub"
 
+# A build tree is no installation: without --stub, mgpack says where it looked.
+share=$(cd "$(dirname "$(readlink -f "$mgpack_bin")")/.." && pwd)/share/marrowgate
+if [ ! -e "$share" ]; then
+  expect_refusal "no --stub given: mgpack's installation has no $share/mglauncher.exe" --file 0 instructions.txt
+  mgpack build -o out.exe > /dev/null 2>&1; [ $? -eq 1 ] || fail "a build without an installed launcher should exit 1"
+fi
+
 [ $failures -eq 0 ] && echo "all mgpack command-line checks passed"
 exit $((failures > 0))

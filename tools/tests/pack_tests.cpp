@@ -46,7 +46,7 @@ protected:
 
 TEST_F(PackTest, ArgumentErrors) {
     struct Row { std::vector<std::string> args; const char* message; } rows[] = {
-        {{}, "--stub is required"},
+        {{}, "-o is required"},
         {{"--stub", "pack_test/stub.exe"}, "-o is required"},
         {{"--stub"}, "--stub needs a value"},
         {{"--stub", "s", "-o", "o", "--file", "jar", "x"}, nullptr},
