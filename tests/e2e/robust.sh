@@ -14,6 +14,10 @@
 #              launch with their paths intact
 #   wrongmain  a wrong main class: the user sees the exit code and the JVM's
 #              error; the log has the exit code
+#   classpath-blank  an application in two embedded class-path archives runs
+#              from a temporary folder whose name holds a blank (the archives
+#              quoted on the command line) and from one without (unquoted, as
+#              ever)
 set -u
 case_name=$1 launcher=$2 mgpack=$3 runner=$4 host=$5
 here=$(cd "$(dirname "$0")" && pwd)
@@ -179,6 +183,28 @@ wrongmain)
   printf '%s\n' "$out" | grep -q '^message: The application ended with exit code 1\.||.*NoSuchMain' ||
     fail "no message with the exit code and the JVM's error: $out"
   logged 'The application ended with exit code 1.' || fail "no exit code in the log: $(log_text run.log)"
+  ;;
+classpath-blank)
+  mkdir "temp dir"
+  cp "$host/java/classpath-app.jar" "$host/java/classpath-lib.jar" . || fail "the two-archive application is not built"
+  build twojars.exe "  LAUNCH $work_win\\direct.jvm 0" "COMMAND: ${java_cmd}%CP%() ClasspathApp\"" \
+    --file classpath-archive classpath-app.jar --file classpath-archive classpath-lib.jar
+  # The extracted archives' folder has a name of the system's making; the
+  # rest of the command is fixed.
+  for dir in 'temp dir' tmp; do
+    case $dir in
+      *' '*) classpath="\"$work_win\\$dir\\LRE\\classpath-app.jar\";\"$work_win\\$dir\\LRE\\classpath-lib.jar\"" ;;
+      *) classpath="$work_win\\$dir\\LRE\\classpath-app.jar;$work_win\\$dir\\LRE\\classpath-lib.jar" ;;
+    esac
+    e2e_run twojars.exe "-mg:tempdir \"$work_win\\$dir\""
+    command=$(log_text run.log | grep '^Executing launch script command: ' | sed 's/\\LRE[0-9A-Fa-f]*\.tmp\\/\\LRE\\/g')
+    [ "$command" = "Executing launch script command: \"J:\\jdk17\\bin\\java.exe\" -classpath $classpath ClasspathApp in working directory $work_win" ] ||
+      fail "$dir: not the command expected: $command"
+    logged 'ClasspathApp from classpath-app.jar called ClasspathLib from classpath-lib.jar' ||
+      fail "$dir: the application did not run from both archives: $(log_text run.log | head -c 3000)"
+    logged 'The application ended with exit code 0.' || fail "$dir: no exit code 0 logged"
+    [ -z "$(ls -A "$dir")" ] || fail "$dir: temporary items left: $(ls -A "$dir")"
+  done
   ;;
 *)
   fail "unknown case $case_name"
