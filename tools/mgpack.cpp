@@ -15,10 +15,8 @@ namespace mg {
 namespace {
 
 const char* const HELP =
-    "usage: mgpack build [--stub LAUNCHER|console] -o OUTPUT [--icon FILE.ico] [--version-info NAME=VALUE]...
-"
-    "                    [--product-name NAME] [--manifest FILE] [--strict | --no-check]
-"
+    "usage: mgpack build [--stub LAUNCHER|console] -o OUTPUT [--icon FILE.ico] [--version-info NAME=VALUE]...\n"
+    "                    [--product-name NAME] [--manifest FILE] [--strict | --no-check]\n"
     "                    [--file TYPE PATH [--id N] [--name NAME]]...\n"
     "       mgpack check [--strict] [--input FILE]... LAUNCHER\n"
     "       mgpack list [--records] LAUNCHER\n"
