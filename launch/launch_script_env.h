@@ -4,6 +4,7 @@
 // The launcher installs the Windows implementation; tests use a fake.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "base/string.h"
@@ -51,6 +52,9 @@ public:
         (void)text;
         return true;
     }
+
+    // The machine's physical memory in megabytes; 0 where it is not known.
+    virtual std::uint64_t physicalMemoryMb() { return 0; }
 
     // Starts commandLine and waits for it; an empty workingDirectory means
     // the launcher's current one. With capture, the child's standard output
