@@ -18,6 +18,7 @@
 #include "launch/launch_script.h"
 #include "launch/launch_script_env.h"
 #include "payload/index_format.h"
+#include "system/single_instance.h"
 #include "system/temp_items.h"
 #include "text/tagfile.h"
 #include "text/text.h"
@@ -37,7 +38,7 @@ constexpr std::int64_t MAX_STUB_READ = 64LL * 1024 * 1024;
 constexpr std::uint16_t RT_RCDATA_ID = 10;
 constexpr std::uint16_t SUBSYSTEM_CONSOLE = 3;
 
-const char* const INSTRUCTIONS_TAGS[] = {"DESC", "INSTRUCTIONS"};
+const char* const INSTRUCTIONS_TAGS[] = {"DESC", "INSTRUCTIONS", "SINGLE_INSTANCE"};
 const char* const LAUNCH_SCRIPT_TAGS[] = {"COMMAND", "DISPLAY_CONSOLE", "AUTO_SET_WORKING_DIR", "DESC", "ARCHIVE"};
 const char* const JVM_FILE_TAGS[] = {"DESC",         "JVM_EXE",       "JVM_HOME",       "PATH_HINT",
                                      "PLATFORM_HINT", "JVM_PROPERTIES", "SEARCH_ALL",    "JVM_FILE",
@@ -506,6 +507,10 @@ void Checker::checkInstructions(CheckedFile& checked) {
     const TagFile& program = *checked.tags;
     Report& report = *checked.report;
     checkTagText(checked, true, INSTRUCTIONS_TAGS, std::size(INSTRUCTIONS_TAGS));
+    if (program.findTag("SINGLE_INSTANCE") != nullptr && !validInstanceName(program.getValue("SINGLE_INSTANCE")))
+        report.error(checked.places->tagLine("SINGLE_INSTANCE"),
+                     "SINGLE_INSTANCE " + program.getValue("SINGLE_INSTANCE") +
+                         ": the name must be 1 to 64 letters, digits, '.', '-' or '_'");
     if (program.findTag(INSTRUCTIONS_TAG) == nullptr) {
         report.warning(0, "no INSTRUCTIONS: the program does nothing");
         return;
