@@ -30,6 +30,13 @@ namespace mg {
 // crashed or was killed blocks no later launch.
 class InstanceLock : public ChildStartWatch {
 public:
+    InstanceLock() = default;
+    // Releases the instance at once: closing the handle alone would leave
+    // the mutex owned until the worker thread ends, and a launch in between
+    // would find it taken.
+    ~InstanceLock();
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
     // Takes the instance of that name; false when another launcher holds it.
     bool take(const String& name);
     // Publishes the application's process id for a second launch.

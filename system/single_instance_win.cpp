@@ -80,6 +80,10 @@ DWORD publishedProcessId(const String& name) {
 
 }  // namespace
 
+InstanceLock::~InstanceLock() {
+    if (mutex_) ::ReleaseMutex(mutex_.get());
+}
+
 bool InstanceLock::take(const String& name) {
     mutex_.reset(named(Named::Mutex, name, ""));
     if (!mutex_) throwSystemError("CreateMutex");
