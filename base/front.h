@@ -21,6 +21,7 @@ inline bool consoleFront() { return front == Front::Console; }
 // application's own exit code. The GUI launcher always ends with 0.
 constexpr int EXIT_LAUNCHER_FAILED = 120;  // a reported error: payload, instructions, start
 constexpr int EXIT_NO_JVM = 121;           // no usable JVM was found or installed
+constexpr int EXIT_ALREADY_RUNNING = 122;  // SINGLE_INSTANCE: another launch of it runs
 
 // The outcome so far; the last one recorded wins (a failed search followed
 // by an installed JVM and a launch ends with the application's code).

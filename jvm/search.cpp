@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/log.h"
+#include "base/stable_sort.h"
 #include "base/settings.h"
 #include "jvm/version.h"
 #include "text/text.h"
@@ -93,16 +94,16 @@ const char* viewName(RegistryView view) { return view == RegistryView::Bits64 ? 
 // 32-bit JVM. With prefer64Bit the 64-bit view's home comes first. A home
 // that both views name (a key both share) is one candidate.
 HintCandidates viewCandidates(const ViewHomes& read, const String& hint, const String& version, bool prefer64Bit) {
-    ViewHomes homes = read;
-    if (prefer64Bit)
-        std::stable_partition(homes.begin(), homes.end(),
-                              [](const ViewHome& h) { return h.view == RegistryView::Bits64; });
     HintCandidates candidates;
-    for (const ViewHome& h : homes) {
-        if (h.home.empty()) continue;
-        addCandidates(candidates,
-                      HintCandidates{HintCandidate{h.home, "Checking JVM at " + h.home + " which was resolved from platform hint " + hint,
-                                                   version, String("   in the ") + viewName(h.view) + " registry view"}});
+    // Two passes keep each view's homes in their order.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const ViewHome& h : read) {
+            const bool first = !prefer64Bit || h.view == RegistryView::Bits64;
+            if (h.home.empty() || first != (pass == 0)) continue;
+            addCandidates(candidates,
+                          HintCandidates{HintCandidate{h.home, "Checking JVM at " + h.home + " which was resolved from platform hint " + hint,
+                                                       version, String("   in the ") + viewName(h.view) + " registry view"}});
+        }
     }
     return candidates;
 }
@@ -255,7 +256,7 @@ std::unique_ptr<JvmMatch> searchHintsNewestFirst(JvmFile& jvm, const String& ver
     const std::size_t pathCount = tags.valueCount("PATH_HINT");
     for (std::size_t i = 0; i < pathCount; ++i)
         addCandidates(all, pathHintCandidates(tags.getValue("PATH_HINT", i), drives, system));
-    std::stable_sort(all.begin(), all.end(), [](const HintCandidate& a, const HintCandidate& b) {
+    stableSort(all, [](const HintCandidate& a, const HintCandidate& b) {
         return compareVersions(a.version, b.version) > 0;
     });
     return tryCandidates(jvm, all, verifyClasspath, verifyClassName, system);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/stable_sort.h"
+
 namespace mg {
 
 namespace {
@@ -113,7 +115,7 @@ bool matchesNamePattern(const String& pattern, const String& name) {
 }
 
 void sortNewestFirst(std::vector<PatternMatch>& matches) {
-    std::stable_sort(matches.begin(), matches.end(), [](const PatternMatch& x, const PatternMatch& y) {
+    stableSort(matches, [](const PatternMatch& x, const PatternMatch& y) {
         return compareVersions(x.version, y.version) > 0;
     });
 }

@@ -96,7 +96,11 @@ void InstallAndLaunch::launch(JvmFile& jvmFile, LaunchScript& script, std::int16
                  LOG_PLAIN);
         return;
     }
-    const unsigned long exitCode = script.execute(jvmFile, &context_.passThroughArgs, context_.javaConsole);
+    unsigned long exitCode = 0;
+    {
+        ChildStartScope watch(context_.applicationWatch);
+        exitCode = script.execute(jvmFile, &context_.passThroughArgs, context_.javaConsole);
+    }
     writeLog("The application ended with exit code " + exitCodeText(exitCode) + ".", LOG_PLAIN);
     // An application that fails at once (a wrong main class, a missing
     // class path entry, options the JVM refuses) would otherwise vanish with

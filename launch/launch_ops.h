@@ -46,6 +46,7 @@ struct LaunchContext {
     StringList allArgs;          // every argument this launcher was given
     StringList passThroughArgs;  // what goes on to the application
     bool javaConsole = false;    // the application gets a console window
+    ChildStartWatch* applicationWatch = nullptr;  // told the application's process id
 };
 
 class InstallAndLaunch : public LaunchCommands {

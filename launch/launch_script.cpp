@@ -6,6 +6,7 @@
 #include "base/settings.h"
 #include "launch/argument_file.h"
 #include "launch/captured_output.h"
+#include "launch/max_heap.h"
 #include "text/text.h"
 
 namespace mg {
@@ -15,7 +16,7 @@ namespace {
 const char* const kFunctions[] = {"REPLACE",       "RUNTIME_SYSTEMPROP", "RUNTIME_JAVAARGS",
                                   "SYSTEMPROP",    "CP",                 "IF_EXISTS",
                                   "LAUNCHER_FILE", "LAUNCHER_DIR",       "APPLICATION_ARCHIVE",
-                                  "TEMP_DIR"};
+                                  "TEMP_DIR",      "MAXHEAP"};
 
 bool isFunction(const String& name) {
     for (const char* f : kFunctions) {
@@ -259,11 +260,28 @@ String LaunchScript::callFunction(const String& name, const StringList& args, co
         return LiteralScope::protect(args.empty() ? environment().applicationArchive()
                                                   : environment().applicationArchive(args[0]));
     }
+    if (name == "MAXHEAP") return maxHeap(args, text);
     // TEMP_DIR: the only name left.
     requireCount(args, 0, "TEMP_DIR function takes 0 arguments.", text);
     String root = environment().tempRoot();
     if (!root.empty() && root.back() == '\\') root.erase(root.size() - 1, 1);
     return LiteralScope::protect(root);
+}
+
+String LaunchScript::maxHeap(const StringList& args, const String& text) {
+    MaxHeapRequest request;
+    if (const char* error = parseMaxHeap(args, request)) raiseScriptError(error, text);
+    const bool jvm32Bit = jvmFile_ != nullptr && requires32BitJvm(jvmFile_->tagFile());
+    String reason;
+    const std::uint32_t heap = chooseMaxHeap(request, environment().physicalMemoryMb(), jvm32Bit, reason);
+    String option = "-Xmx";
+    option += toDecimal(static_cast<std::int32_t>(heap));
+    option += "m";
+    reason.insert(0, "MAXHEAP: ");
+    reason += ": ";
+    reason += option;
+    writeLog(reason, LOG_PLAIN);
+    return option;
 }
 
 String LaunchScript::systemProperty(const String& name, const String& value) {

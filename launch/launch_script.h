@@ -89,6 +89,7 @@ private:
     StringList sideFileLines(const char* suffix);
 
     String callFunction(const String& name, const StringList& args, const String& text);
+    String maxHeap(const StringList& args, const String& text);
     String systemProperty(const String& name, const String& value);
     String classPath(const StringList& args, const String& text);
     String runtimeSystemProperties(const String& text);

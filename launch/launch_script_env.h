@@ -53,6 +53,9 @@ public:
         return true;
     }
 
+    // The machine's physical memory in megabytes; 0 where it is not known.
+    virtual std::uint64_t physicalMemoryMb() { return 0; }
+
     // Starts commandLine and waits for it; an empty workingDirectory means
     // the launcher's current one. With capture, the child's standard output
     // and error go to sink as they arrive. Returns the child's exit code.

@@ -56,6 +56,27 @@ public:
         return paths;
     }
 
+    std::uint64_t physicalMemoryMb() override {
+        // GlobalMemoryStatusEx is missing on the 9x family and NT 4; the
+        // older call saturates at 4 GB, which only machines that have the
+        // newer one exceed.
+        using StatusExCall = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
+        HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+        FARPROC proc = kernel == nullptr ? nullptr : ::GetProcAddress(kernel, "GlobalMemoryStatusEx");
+        if (proc != nullptr) {
+            MEMORYSTATUSEX status;
+            ZeroMemory(&status, sizeof status);
+            status.dwLength = sizeof status;
+            if (reinterpret_cast<StatusExCall>(reinterpret_cast<void*>(proc))(&status))
+                return status.ullTotalPhys / (1024 * 1024);
+        }
+        MEMORYSTATUS status;
+        ZeroMemory(&status, sizeof status);
+        status.dwLength = sizeof status;
+        ::GlobalMemoryStatus(&status);
+        return status.dwTotalPhys / (1024 * 1024);
+    }
+
     String javaPath(const String& path, const char* what) override { return javaSafePath(path, what); }
     bool reachesJava(const String& text) override { return survivesSystemCodePage(text); }
 

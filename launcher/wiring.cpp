@@ -16,6 +16,9 @@
 #include "payload/launcher_file.h"
 #include "base/settings.h"
 #include "system/child_process.h"
+#include "system/single_instance.h"
+#include "base/front.h"
+#include "base/log.h"
 #include "system/temp.h"
 #include "system/temp_items.h"
 #include "ui/progress.h"
@@ -41,7 +44,11 @@ public:
     // The command line has been read by now: the launch commands get what
     // they use of it.
     void runProgram(const TagFile& program) override {
-        const LaunchContext context{launcherPath, allArgs, passThroughArgs, javaConsole};
+        const String instance = program.getValue("SINGLE_INSTANCE");
+        InstanceLock lock;
+        if (!instance.empty() && !takeInstance(instance, lock)) return;
+        const LaunchContext context{launcherPath, allArgs, passThroughArgs, javaConsole,
+                                    instance.empty() ? nullptr : &lock};
         InstallAndLaunch launch(launchSystem_, context);
         Instructions instructions(program, jvm_, launch);
         runInstructions(instructions);
@@ -49,6 +56,34 @@ public:
     void writeOutput(const String& text) override { writeStandardOutput(text); }
 
 private:
+    // False when another launcher of that name runs its application: this
+    // one then only shows that application, before any extraction or search.
+    static bool takeInstance(const String& instance, InstanceLock& lock) {
+        if (!validInstanceName(instance))
+            throw LauncherException("Invalid SINGLE_INSTANCE name (" + instance +
+                                    "): use 1 to 64 letters, digits, '.', '-' or '_'.");
+        String text = "Single instance " + instance;
+        if (lock.take(instance)) {
+            writeLog(text + ": this launcher runs the application.", LOG_PLAIN);
+            return true;
+        }
+        text += " is already running";
+        LogLevel level = LOG_PLAIN;
+        if (consoleFront()) {
+            // No window to bring forward for a program on a console.
+            setRunExitCode(EXIT_ALREADY_RUNNING);
+            text += ": this launch does not start it again.";
+            showMessage(text);
+        } else if (showRunningInstance(instance)) {
+            text += ": its window was brought to the front.";
+        } else {
+            text += ": no window of it was found.";
+            level = LOG_WARNING;
+        }
+        writeLog(text, level);
+        return false;
+    }
+
     JvmDiscovery& jvm_;
     InstallAndLaunchSystem& launchSystem_;
 };

@@ -166,6 +166,7 @@ bool ChildProcess::startPlain(bool showConsole) {
     }
     Handle process(info.hProcess);
     Handle thread(info.hThread);
+    ChildStartScope::notify(info.dwProcessId);
     if (!waitForExit_) return true;
     if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED) return false;
     recordExitCode(process.get());
@@ -251,6 +252,7 @@ bool ChildProcess::startCaptured(bool showConsole) {
     }
     Handle process(info.hProcess);
     Handle thread(info.hThread);
+    ChildStartScope::notify(info.dwProcessId);
 
     // Only the child (and what it starts) may hold the write ends now, so the
     // pipes break once it is done with them.

@@ -44,6 +44,35 @@ private:
     const ChildWaitLimit* previous_;
 };
 
+// Told the process id of each child started while a ChildStartScope names
+// it: the launch names one around the application's start only.
+class ChildStartWatch {
+public:
+    virtual void started(unsigned long processId) = 0;
+
+protected:
+    ~ChildStartWatch() = default;
+};
+
+class ChildStartScope {
+public:
+    explicit ChildStartScope(ChildStartWatch* watch) : previous_(slot()) { slot() = watch; }
+    ~ChildStartScope() { slot() = previous_; }
+    ChildStartScope(const ChildStartScope&) = delete;
+    ChildStartScope& operator=(const ChildStartScope&) = delete;
+    static void notify(unsigned long processId) {
+        if (slot() != nullptr) slot()->started(processId);
+    }
+
+private:
+    // Only the worker starts children.
+    static ChildStartWatch*& slot() {
+        static ChildStartWatch* current = nullptr;
+        return current;
+    }
+    ChildStartWatch* previous_;
+};
+
 // Receives a captured child's output block by block, as it arrives.
 class OutputSink {
 public:

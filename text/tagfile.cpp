@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
+#include <vector>
 
 #include "base/file_ptr.h"
 #include "base/log.h"
@@ -30,7 +30,8 @@ class ParseList {
 public:
     explicit ParseList(std::vector<Tag>& tags) : tags_(tags) {
         alive_.assign(tags_.size(), true);
-        for (std::size_t i = 0; i < tags_.size(); ++i) index_.emplace(tags_[i].name, i);
+        for (std::size_t i = 0; i < tags_.size(); ++i)
+            if (find(tags_[i].name) == NONE) insert(i);
     }
     ~ParseList() {
         std::vector<Tag> kept;
@@ -43,27 +44,64 @@ public:
     ParseList& operator=(const ParseList&) = delete;
 
     void remove(const String& name) {
-        auto it = index_.find(name);
-        if (it == index_.end()) return;
-        alive_[it->second] = false;
-        index_.erase(it);
+        const std::size_t i = find(name);
+        if (i != NONE) alive_[i] = false;
     }
     // Appends a value; an absent tag is created at the end.
     void add(const String& name, const String& value) {
-        auto it = index_.find(name);
-        if (it != index_.end()) {
-            tags_[it->second].values.push_back(value);
+        const std::size_t i = find(name);
+        if (i != NONE) {
+            tags_[i].values.push_back(value);
             return;
         }
         tags_.push_back(Tag{name, StringList{value}});
         alive_.push_back(true);
-        index_.emplace(name, tags_.size() - 1);
+        insert(tags_.size() - 1);
     }
 
 private:
+    // The index is an open-addressing table of tag positions (a plain
+    // std::unordered_map costs the launcher 5 KB): a removed tag keeps its
+    // slot, skipped by lookups, until the table grows.
+    static constexpr std::size_t NONE = static_cast<std::size_t>(-1);
+
+    static std::uint32_t hash(const String& name) {
+        std::uint32_t h = 2166136261u;
+        for (char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h;
+    }
+    // The live tag of that name, or NONE.
+    std::size_t find(const String& name) const {
+        if (slots_.empty()) return NONE;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t s = hash(name) & mask; slots_[s] != NONE; s = (s + 1) & mask)
+            if (alive_[slots_[s]] && tags_[slots_[s]].name == name) return slots_[s];
+        return NONE;
+    }
+    void insert(std::size_t tag) {
+        if (2 * (used_ + 1) > slots_.size()) {
+            // Twice the live tags, at least 16: removed ones are dropped.
+            std::size_t size = 16;
+            while (size < 4 * (tags_.size() + 1)) size *= 2;
+            slots_.assign(size, NONE);
+            used_ = 0;
+            for (std::size_t i = 0; i < tag; ++i)
+                if (alive_[i] && find(tags_[i].name) == NONE) place(i);
+        }
+        place(tag);
+    }
+    void place(std::size_t tag) {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t s = hash(tags_[tag].name) & mask;
+        while (slots_[s] != NONE) s = (s + 1) & mask;
+        slots_[s] = tag;
+        ++used_;
+    }
+
     std::vector<Tag>& tags_;
     std::vector<bool> alive_;
-    std::unordered_map<std::string, std::size_t> index_;
+    std::vector<std::size_t> slots_;
+    std::size_t used_ = 0;
 };
 
 bool needsQuotes(const String& value) {

@@ -18,6 +18,7 @@
 #include "launch/launch_script.h"
 #include "launch/launch_script_env.h"
 #include "payload/index_format.h"
+#include "system/single_instance.h"
 #include "system/temp_items.h"
 #include "text/tagfile.h"
 #include "text/text.h"
@@ -37,7 +38,7 @@ constexpr std::int64_t MAX_STUB_READ = 64LL * 1024 * 1024;
 constexpr std::uint16_t RT_RCDATA_ID = 10;
 constexpr std::uint16_t SUBSYSTEM_CONSOLE = 3;
 
-const char* const INSTRUCTIONS_TAGS[] = {"DESC", "INSTRUCTIONS", "JVM_DOWNLOAD_URL"};
+const char* const INSTRUCTIONS_TAGS[] = {"DESC", "INSTRUCTIONS", "JVM_DOWNLOAD_URL", "SINGLE_INSTANCE"};
 const char* const LAUNCH_SCRIPT_TAGS[] = {"COMMAND", "DISPLAY_CONSOLE", "AUTO_SET_WORKING_DIR", "DESC", "ARCHIVE",
                                           "START_FAILURE_MESSAGE"};
 const char* const JVM_FILE_TAGS[] = {"DESC",         "JVM_EXE",       "JVM_HOME",       "PATH_HINT",
@@ -516,6 +517,10 @@ void Checker::checkInstructions(CheckedFile& checked) {
         report.error(checked.places->lineOf("JVM_DOWNLOAD_URL"),
                      "JVM_DOWNLOAD_URL " + program.getValue("JVM_DOWNLOAD_URL") +
                          " is not an http:// or https:// address: the launcher does not offer it");
+    if (program.findTag("SINGLE_INSTANCE") != nullptr && !validInstanceName(program.getValue("SINGLE_INSTANCE")))
+        report.error(checked.places->tagLine("SINGLE_INSTANCE"),
+                     "SINGLE_INSTANCE " + program.getValue("SINGLE_INSTANCE") +
+                         ": the name must be 1 to 64 letters, digits, '.', '-' or '_'");
     if (program.findTag(INSTRUCTIONS_TAG) == nullptr) {
         report.warning(0, "no INSTRUCTIONS: the program does nothing");
         return;

@@ -19,6 +19,7 @@ import java.util.Properties;
 //   cwd=<working directory, absolute>
 //   JAVA_HOME=<environment variable>
 //   CLASSPATH=<environment variable>
+//   maxMemory=<Runtime.maxMemory() in bytes>   only with printargs.heap set
 //
 // With the system property printargs.out set, the lines go to that file
 // instead of standard output (for launches without output capture).
@@ -58,6 +59,9 @@ public class PrintArgs {
         line(out, "cwd", new File(".").getCanonicalPath());
         line(out, "JAVA_HOME", System.getenv("JAVA_HOME"));
         line(out, "CLASSPATH", System.getenv("CLASSPATH"));
+        if (System.getProperty("printargs.heap") != null) {
+            line(out, "maxMemory", String.valueOf(Runtime.getRuntime().maxMemory()));
+        }
 
         String target = System.getProperty("printargs.out");
         if (target != null && target.length() > 0) {

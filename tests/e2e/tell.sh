@@ -24,8 +24,8 @@ cp "$console" mglauncher-console.exe
 mkdir tmp
 logged() { log_text run.log | grep -qxF -- "$1"; }
 # docs/vendor-guide.md's program with a download page, and its JVM file.
-doc_block "$src/docs/vendor-guide.md" 4 text > instructions.txt
-grep -q '^JVM_DOWNLOAD_URL: https://' instructions.txt || fail "no download page in the guide's block 4: $(cat instructions.txt)"
+doc_block "$src/docs/vendor-guide.md" 6 text > instructions.txt
+grep -q '^JVM_DOWNLOAD_URL: https://' instructions.txt || fail "no download page in the guide's block 6: $(cat instructions.txt)"
 url=$(sed -n 's/^JVM_DOWNLOAD_URL: //p' instructions.txt)
 cp "$src/jvm/jvmfiles/java21-or-newer.jvm" need21.jvm
 printf 'DESC: Test\nCOMMAND: """@JVM_HOME@\\@JVM_EXE@"" -cp ""%%APPLICATION_ARCHIVE%%()"" NoSuchMain"\n' > launch.txt

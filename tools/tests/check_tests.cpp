@@ -158,6 +158,15 @@ TEST(Check, EachMistakeIsReportedWithFileAndLine) {
          "", false,
          {"instructions.txt:1: error: JVM_DOWNLOAD_URL https://example.com/get java is not an http:// or https:// "
           "address: the launcher does not offer it"}},
+        {"a SINGLE_INSTANCE name with a blank",
+         {{"instructions.txt", "INSTRUCTIONS:", "SINGLE_INSTANCE: My Sample\nINSTRUCTIONS:"}}, "", false,
+         {"instructions.txt:2: error: SINGLE_INSTANCE My Sample: the name must be 1 to 64 letters, digits, '.', '-' "
+          "or '_'"}},
+        {"a MAXHEAP percent out of range", {{"launch.txt", "%CP%()", "%MAXHEAP%(\"\"150\"\") %CP%()"}}, "", false,
+         {"launch.txt:2: error: MAXHEAP function: the percent must be a number from 1 to 100."}},
+        {"a MAXHEAP minimum above its maximum",
+         {{"launch.txt", "%CP%()", "%MAXHEAP%(\"\"25\"\",\"\"2048\"\",\"\"1024\"\") %CP%()"}}, "", false,
+         {"launch.txt:2: error: MAXHEAP function: the minimum is larger than the maximum."}},
         {"INSTALL_JVM without an installer", {}, "setup.exe", false,
          {"instructions.txt:9: error: INSTALL_JVM, but the package carries no JVM installer: the launcher stops with "
           "\"No JVM installer was included in the launcher.\""}},
