@@ -1,7 +1,7 @@
 // Reports what Windows itself reads from a launcher file's resources, one
 // line each, in UTF-8: the version strings and fixed versions
 // (GetFileVersionInfo / VerQueryValue), the icon group 104 as loaded, the
-// English strings 31 (its start) and 36 (LoadString), dialog 101 and the
+// English strings 31 (its start) and 41 (LoadString), dialog 101 and the
 // manifest's size.
 // Usage: branding_probe.exe FILE
 #include <windows.h>
@@ -88,10 +88,10 @@ int main() {
         for (int i = 0; i < 31 % 16; ++i) p += 1 + *p;
         say("string 31: " + utf8(p + 1, *p).substr(0, 40));
     }
-    // String 36, the message boxes' caption, as the launcher loads it.
+    // String 41, the message boxes' caption, as the launcher loads it.
     const WCHAR* caption = nullptr;
-    int length = LoadStringW(module, 36, reinterpret_cast<LPWSTR>(&caption), 0);
-    say("string 36: " + (length > 0 ? utf8(caption, length) : std::string("none")));
+    int length = LoadStringW(module, 41, reinterpret_cast<LPWSTR>(&caption), 0);
+    say("string 41: " + (length > 0 ? utf8(caption, length) : std::string("none")));
     say(std::string("dialog 101: ") + (FindResourceW(module, MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(5)) ? "yes" : "no"));
     HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     say("manifest: " + std::to_string(manifest ? SizeofResource(module, manifest) : 0) + " bytes");
