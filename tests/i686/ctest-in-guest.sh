@@ -12,12 +12,10 @@ started=$SECONDS
 factor=$(sed -n 's/^MG_TEST_TIMEOUT_FACTOR:[A-Z]*=//p' "$build/CMakeCache.txt")
 export MG_TIME_FACTOR=${factor:-1}
 "$here/tests/make-wineprefix.sh" "$build/wineprefix" || echo "ctest-in-guest: the Wine prefix could not be made" >&2
-# A program that crashes ends at once: Wine's debugger would otherwise take
-# many minutes under emulation to write its backtrace, and the case would run
-# into its time limit instead of failing.
-for view in 32 64; do
-  WINEPREFIX=$build/wineprefix WINEDEBUG=-all wine reg delete \
-    'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f /reg:$view >/dev/null 2>&1
-done
+# A program that crashes ends at once: Wine's debugger would take many
+# minutes under emulation, and it keeps the case's output pipe open, so the
+# case and every case sharing its Wine session would run into their limits.
+WINEPREFIX=$build/wineprefix WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\DllOverrides' \
+  /v winedbg.exe /d '' /f >/dev/null 2>&1
 echo "ctest-in-guest: Wine prefix ready after $((SECONDS - started)) s"
 exec ctest --test-dir "$build" "$@"
