@@ -5,18 +5,17 @@
 #
 # The choice holds the cases seen to pass there: the shipped files as they
 # ship, the start-up paths (the NT and 9x command-line splitters, the 9x
-# family and NT's Windows 98 compatibility mode).
-# e2e.foundation.exit-reported-error passes there alone but not always beside
-# another case, for a reason not yet found. The cases that pack with the
-# 32-bit mgpack.exe (the console launcher's, the guide's, signing and
-# branding, mgpack's own) join once it runs there: in the emulated machine it stops at once with a page fault
-# ("read access to 00000002" at the first instruction of main), which the
-# 64-bit stand-in never shows. The whole suite: scripts/test-i686.sh.
+# family and NT's Windows 98 compatibility mode) and an error shown to the
+# user. The cases that pack with the 32-bit mgpack.exe (the console
+# launcher's, the guide's, signing and branding, mgpack's own) join once it
+# runs there: in the emulated machine it stops at once with a page fault,
+# which the 64-bit stand-in never shows. The whole suite: scripts/test-i686.sh.
 set(MG_I686_CHOSEN
   e2e.shipped
   e2e.foundation.split-nt
   e2e.foundation.real-9x
   e2e.foundation.compat-98
+  e2e.foundation.exit-reported-error
 )
 set(results ${CMAKE_BINARY_DIR}/i686-results.xml)
 list(JOIN MG_I686_CHOSEN "|" chosen)
