@@ -41,6 +41,16 @@ apt_install() {
   apt_update
   mapfile -t todo < <(apt_missing "$@")
   apt_run install -y -q "${todo[@]}" && return 0
+  # A mirror mid-sync may serve one architecture's update index and not the
+  # other's; a library then has different candidates for amd64 and i386, and
+  # apt refuses both. The release's own suite agrees across architectures.
+  local release
+  release=$("${APT_PREFIX[@]}" sh -c '. /etc/os-release && echo "${VERSION_CODENAME:-}"' 2>/dev/null || true)
+  if [ -n "$release" ]; then
+    echo "$who: trying again with $release's own versions (-t $release)" >&2
+    mapfile -t todo < <(apt_missing "$@")
+    apt_run install -y -q -t "$release" "${todo[@]}" && return 0
+  fi
   mapfile -t todo < <(apt_missing "$@")
   echo "$who: these packages could not be installed: ${todo[*]}" >&2
   echo "$who: see apt-get's messages above; the package archive may be unreachable or mid-sync" >&2
