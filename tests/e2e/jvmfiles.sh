@@ -24,18 +24,33 @@ guide=$src/docs/vendor-guide.md
 drive_c=$WINEPREFIX/drive_c
 VENDOR_KEYS='JavaSoft|Eclipse Adoptium|Microsoft\JDK|Semeru|Azul Systems|BellSoft'
 
-# The .reg lines that remove every vendor key this test writes, in both views.
+# The batch lines that remove every vendor key this test writes, in both
+# views. The view is always chosen by reg's switch, never by a WOW6432Node
+# path: a 32-bit regedit (what "wine regedit" starts where Wine runs 32-bit
+# programs) files such a path under Wow6432Node\WOW6432Node, where no reader
+# looks; and reg import ignores a .reg file's [-KEY] lines.
+# Each reg start costs, so only the views written since the last removal
+# (all of them at the first) are cleared.
+written='32 64'
 unregister_all() {
-  local IFS='|'
-  for key in $VENDOR_KEYS; do
-    echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\$key]"
-    echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\$key]"
+  local key bits
+  local -a keys
+  IFS='|' read -r -a keys <<< "$VENDOR_KEYS"
+  for key in "${keys[@]}"; do
+    for bits in $written; do
+      printf 'reg delete "HKLM\\SOFTWARE\\%s" /f /reg:%s >nul 2>&1\r\n' "$key" "$bits"
+    done
   done
+}
+# run_batch: the batch file on standard input, in one Wine start.
+run_batch() {
+  cat > "$work_unix/registry.bat"
+  wine cmd /c "$work_win\\registry.bat" >/dev/null 2>&1
 }
 # Removes the vendor keys and the homes.
 clean() {
-  { echo REGEDIT4; unregister_all; } > "$work_unix/clean.reg"
-  wine regedit /S "$work_win\\clean.reg" >/dev/null 2>&1
+  written='32 64'
+  unregister_all | run_batch
   remove_homes
 }
 remove_homes() {
@@ -59,22 +74,27 @@ install() {
   "$src/tests/jvmhome/make-jvmhome.sh" "$home" "$bridge" >/dev/null
   printf '%s' "$2" > "$home/mg-spec-version"
 }
-# register VIEW HOME KEY\VALUE...: the values (under HKLM\SOFTWARE) hold HOME.
-# With REPLACE=1 the vendor keys written before go first, in the same run.
+# register VIEW HOME KEY\VALUE...: the values (under HKLM\SOFTWARE, in the
+# x86 or x64 view) hold HOME. With REPLACE=1 the vendor keys written before,
+# in either view, go first.
 register() {
-  local view=$1 home=$2
+  local view=$1 home=$2 bits=64
   shift 2
-  local node=
-  [ "$view" = x86 ] && node='WOW6432Node\'
+  [ "$view" = x86 ] && bits=32
   {
     echo REGEDIT4
-    [ "${REPLACE:-0}" = 1 ] && unregister_all
     for hint in "$@"; do
-      echo "[HKEY_LOCAL_MACHINE\\SOFTWARE\\$node${hint%\\*}]"
+      echo "[HKEY_LOCAL_MACHINE\\SOFTWARE\\${hint%\\*}]"
       printf '"%s"="%s"\n' "${hint##*\\}" "$(printf '%s' "$home" | sed 's/\\/\\\\/g')"
     done
   } > "$work_unix/add.reg"
-  wine regedit /S "$work_win\\add.reg" >/dev/null 2>&1
+  local removal=
+  if [ "${REPLACE:-0}" = 1 ]; then removal=$(unregister_all); written=; fi
+  {
+    [ -z "$removal" ] || printf '%s\n' "$removal"
+    printf 'reg import "%s\\add.reg" /reg:%s >nul 2>&1\r\n' "$work_win" "$bits"
+  } | run_batch
+  written="$written $bits"
 }
 # search JVM-FILE...: the SEARCH action with those files; output in $out.
 search() {
