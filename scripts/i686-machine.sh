@@ -19,6 +19,10 @@
 #   MG_I686_TIMEOUT  seconds a run may take (default 7200)
 #   MG_I686_MEMORY   guest memory in MiB (default 6144)
 #   MG_I686_BOOT_TIMEOUT  seconds the guest may take to boot (default 600)
+#   MG_I686_KVM_BOOT_TIMEOUT  the same with KVM (default 120); a KVM that
+#                    cannot start the guest gives way to software emulation
+#   MG_I686_ACCEL    qemu's accelerator arguments, instead of that choice
+#                    (for example "-accel tcg -cpu qemu64")
 #   MG_DEBIAN_MIRROR the Debian archive (default http://deb.debian.org/debian)
 #   Variables named MG_*, CTEST_*, WINE* and CI pass through to CMD.
 #
@@ -176,6 +180,52 @@ shares() {
   printf '%s\n' "${out[@]}"
 }
 
+# boot_and_run ACCEL...: boots the guest with those qemu accelerator
+# arguments, streams the job's output, and returns qemu's exit code (the
+# caller's locals job, img, memory, timeout, boot_limit and qemu_args).
+boot_and_run() {
+  # The image is opened with snapshot=on: the guest's writes go to a
+  # throw-away overlay, so the cached image never changes.
+  "${SUDO[@]}" timeout --kill-after=10 "$timeout" qemu-system-x86_64 \
+    -machine q35 "$@" -smp "$(nproc)" -m "$memory" \
+    -display none -no-reboot -nic none \
+    -serial "file:$job/console.log" \
+    -kernel "$img/vmlinuz" -initrd "$img/initrd.img" \
+    -append "console=ttyS0 root=/dev/vda rw init=/sbin/mg-init panic=1 quiet" \
+    -drive "file=$img/root.img,format=raw,if=virtio,snapshot=on" \
+    -virtfs "local,path=$job,mount_tag=mgjob,security_model=passthrough,id=mgjob" \
+    "${qemu_args[@]}" &
+  local qemu=$!
+  # A guest that has not reached its init in time will not.
+  (
+    waited=0
+    while kill -0 $qemu 2>/dev/null; do
+      if [ -f "$job/booted" ]; then
+        echo "$me: the guest booted in $waited s" >&2
+        break
+      fi
+      if [ $waited -ge "$boot_limit" ]; then
+        : > "$job/boot-timeout"
+        kill $qemu 2>/dev/null
+        break
+      fi
+      sleep 2
+      waited=$((waited + 2))
+    done
+  ) &
+  local watchdog=$!
+  # The command's output as it comes.
+  tail -n +1 -F --pid=$qemu "$job/out" 2>/dev/null &
+  local tail_out=$!
+  tail -n +1 -F --pid=$qemu "$job/err" >&2 2>/dev/null &
+  local tail_err=$!
+  local qrc=0
+  wait $qemu || qrc=$?
+  wait $tail_out $tail_err 2>/dev/null || true
+  kill $watchdog 2>/dev/null || true
+  return $qrc
+}
+
 run() {
   [ $# -gt 0 ] || die "usage: i686-machine.sh run COMMAND [ARG...]"
   command -v qemu-system-x86_64 >/dev/null || die "qemu-system-x86_64 is missing (scripts/setup.sh installs it)"
@@ -190,7 +240,10 @@ run() {
     for p in "${shared[@]}"; do
       tag=$((tag + 1))
       qemu_args+=(-virtfs "local,path=$p,mount_tag=share$tag,security_model=passthrough,id=share$tag")
-      printf 'mkdir -p %q && mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 share%d %q\n' "$p" "$tag" "$p"
+      # cache=loose: without the page cache, Wine's loader got zeros for part
+      # of a large executable's code (mgpack.exe faulted in main), and the
+      # host does not change these trees while the guest runs.
+      printf 'mkdir -p %q && mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144,cache=loose share%d %q\n' "$p" "$tag" "$p"
     done
     IFS=: read -r -a locals <<< "${MG_I686_LOCAL:-}"
     for p in "${locals[@]}"; do
@@ -215,52 +268,29 @@ run() {
   : > "$job/out"
   : > "$job/err"
 
-  if [ -w /dev/kvm ]; then
+  local memory=${MG_I686_MEMORY:-6144} timeout=${MG_I686_TIMEOUT:-7200}
+  local tcg=(-accel tcg,thread=multi -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt)
+  local boot_limit=${MG_I686_BOOT_TIMEOUT:-600} qrc=0
+  if [ -n "${MG_I686_ACCEL:-}" ]; then
+    read -r -a accel <<< "$MG_I686_ACCEL"
+  elif [ -w /dev/kvm ]; then
     accel=(-accel kvm -cpu host)
+    # A working KVM boots the guest in seconds.
+    boot_limit=${MG_I686_KVM_BOOT_TIMEOUT:-120}
   else
     # Software emulation; with -cpu max the guest kernel oopsed once Wine started.
-    accel=(-accel tcg,thread=multi -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt)
+    accel=("${tcg[@]}")
   fi
-  local memory=${MG_I686_MEMORY:-6144} timeout=${MG_I686_TIMEOUT:-7200}
-  # The image is opened with snapshot=on: the guest's writes go to a
-  # throw-away overlay, so the cached image never changes.
-  "${SUDO[@]}" timeout --kill-after=10 "$timeout" qemu-system-x86_64 \
-    -machine q35 "${accel[@]}" -smp "$(nproc)" -m "$memory" \
-    -display none -no-reboot -nic none \
-    -serial "file:$job/console.log" \
-    -kernel "$img/vmlinuz" -initrd "$img/initrd.img" \
-    -append "console=ttyS0 root=/dev/vda rw init=/sbin/mg-init panic=1 quiet" \
-    -drive "file=$img/root.img,format=raw,if=virtio,snapshot=on" \
-    -virtfs "local,path=$job,mount_tag=mgjob,security_model=passthrough,id=mgjob" \
-    "${qemu_args[@]}" &
-  local qemu=$!
-  # A guest that has not reached its init in time will not.
-  (
-    waited=0
-    while kill -0 $qemu 2>/dev/null; do
-      if [ -f "$job/booted" ]; then
-        echo "$me: the guest booted in $waited s" >&2
-        break
-      fi
-      if [ $waited -ge "${MG_I686_BOOT_TIMEOUT:-600}" ]; then
-        : > "$job/boot-timeout"
-        kill $qemu 2>/dev/null
-        break
-      fi
-      sleep 2
-      waited=$((waited + 2))
-    done
-  ) &
-  local watchdog=$!
-  # The command's output as it comes.
-  tail -n +1 -F --pid=$qemu "$job/out" 2>/dev/null &
-  local tail_out=$!
-  tail -n +1 -F --pid=$qemu "$job/err" >&2 2>/dev/null &
-  local tail_err=$!
-  local qrc=0
-  wait $qemu || qrc=$?
-  wait $tail_out $tail_err 2>/dev/null || true
-  kill $watchdog 2>/dev/null || true
+  boot_and_run "${accel[@]}" || qrc=$?
+  # Some hosts offer /dev/kvm that cannot run a guest (nested virtualisation
+  # without the MSRs qemu sets, or a guest stuck before its init).
+  if [ "${accel[1]}" = kvm ] && [ ! -f "$job/booted" ] && [ -z "${MG_I686_ACCEL:-}" ]; then
+    echo "$me: KVM did not start the guest (qemu exit code $qrc); using software emulation" >&2
+    tail -n 5 "$job/console.log" >&2 2>/dev/null || true
+    rm -f "$job/boot-timeout" "$job/console.log"
+    boot_limit=${MG_I686_BOOT_TIMEOUT:-600} qrc=0
+    boot_and_run "${tcg[@]}" || qrc=$?
+  fi
 
   if [ -f "$job/rc" ]; then
     echo "$me: the command ended with exit code $(cat "$job/rc") after $((SECONDS - started)) s" >&2

@@ -3,19 +3,30 @@
 # machine run (i686.machine) runs them all; each case then reports here under
 # its own name, i686.<case>, from that run's results.
 #
-# The choice holds the cases seen to pass there: the shipped files as they
-# ship, the start-up paths (the NT and 9x command-line splitters, the 9x
-# family and NT's Windows 98 compatibility mode) and an error shown to the
-# user. The cases that pack with the 32-bit mgpack.exe (the console
-# launcher's, the guide's, signing and branding, mgpack's own) join once it
-# runs there: in the emulated machine it stops at once with a page fault,
-# which the 64-bit stand-in never shows. The whole suite: scripts/test-i686.sh.
+# The choice covers every area once: the shipped files as they ship, the
+# start-up paths (the NT and 9x command-line splitters, the 9x family and
+# NT's Windows 98 compatibility mode), an error shown to the user and the
+# no-JVM message, the console launcher, the guide's find and install paths,
+# signing and branding, the search in both registry views, clean-up with
+# self-removal, one hostile launcher, robustness in named folders, and one
+# instance. The whole suite: scripts/test-i686.sh.
 set(MG_I686_CHOSEN
   e2e.shipped
   e2e.foundation.split-nt
   e2e.foundation.real-9x
   e2e.foundation.compat-98
   e2e.foundation.exit-reported-error
+  e2e.tell.no-jvm
+  e2e.console.pipe
+  e2e.guide.find
+  e2e.guide.install
+  e2e.ship.signed
+  e2e.ship.branding
+  e2e.search.views
+  e2e.temp.self-nt
+  e2e.hostile.traversal
+  e2e.robust.folders
+  e2e.instance.same-instant
 )
 set(results ${CMAKE_BINARY_DIR}/i686-results.xml)
 list(JOIN MG_I686_CHOSEN "|" chosen)
