@@ -122,7 +122,10 @@ String cacheRoot(const TagFile& program, String& reason) {
 // Removes an entry unless a launcher holds its record (deleting the record
 // fails while one does); false when one does.
 bool removeUnheld(const String& item) {
-    if (!::DeleteFileA(inFolder(item, CACHE_RECORD_NAME).c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+    // A link is removed itself (deletePath), never anything inside it.
+    const DWORD attributes = ::GetFileAttributesA(item.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        !::DeleteFileA(inFolder(item, CACHE_RECORD_NAME).c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
         return false;
     deletePath(item);
     return true;
