@@ -137,9 +137,9 @@ std::string versionedInstructions(const PackRequest& request, std::size_t& at) {
         pos = end;
     }
     if (!out.empty() && out.back() != '\n') out += '\n';
-    out += std::string(PAYLOAD_VERSION_TAG) + ": " +
-           hex16(versionOf(request, FT_CLASSPATH_ARCHIVE, FT_APPLICATION_ARCHIVE)) + "\n";
-    out += std::string(INSTALLER_VERSION_TAG) + ": " + hex16(versionOf(request, FT_JVM_INSTALLER, -1)) + "\n";
+    out += String(PAYLOAD_VERSION_TAG) + ": " + hex16(versionOf(request, FT_CLASSPATH_ARCHIVE, FT_APPLICATION_ARCHIVE)) +
+           "\n";
+    out += String(INSTALLER_VERSION_TAG) + ": " + hex16(versionOf(request, FT_JVM_INSTALLER, -1)) + "\n";
     return out;
 }
 
