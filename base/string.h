@@ -22,6 +22,9 @@ class String : public std::string {
 public:
     using std::string::string;
     String() = default;
+    // Out of line: inlined, the library's constructor became a private copy
+    // in every object that makes a String of a literal (base/string.cpp).
+    String(const char* text);
     String(const std::string& s) : std::string(s) {}
     String(std::string&& s) : std::string(std::move(s)) {}
 

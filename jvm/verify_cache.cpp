@@ -1,62 +1,13 @@
 #include "jvm/verify_cache.h"
 
 #include "base/log.h"
+#include "text/record.h"
 
 namespace mg {
 
 namespace {
 
 const char* const kVersionLine = "MGVERIFYCACHE 1";
-const char* const kEndWord = "END ";
-
-String hex16(std::uint64_t value) {
-    static const char digits[] = "0123456789abcdef";
-    String out(16, '0');
-    for (int i = 15; i >= 0; --i, value >>= 4) out[static_cast<std::size_t>(i)] = digits[value & 0xF];
-    return out;
-}
-
-String decimal(std::uint64_t value) {
-    char digits[21];
-    std::size_t at = sizeof digits;
-    do {
-        digits[--at] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    return String(digits + at, sizeof digits - at);
-}
-
-// Reads the decimal number at pos, up to the blank after it; no sign, no
-// overflow, no leading zeros but a lone 0.
-bool readDecimal(const String& line, std::size_t& pos, std::uint64_t& out) {
-    std::size_t end = line.find(' ', pos);
-    if (end == String::npos || end == pos || end - pos > 20) return false;
-    if (line[pos] == '0' && end - pos > 1) return false;
-    std::uint64_t value = 0;
-    for (std::size_t i = pos; i < end; ++i) {
-        char c = line[i];
-        if (c < '0' || c > '9') return false;
-        std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (UINT64_MAX - digit) / 10) return false;
-        value = value * 10 + digit;
-    }
-    out = value;
-    pos = end + 1;
-    return true;
-}
-
-bool readHex16(const String& line, std::size_t pos, std::uint64_t& out) {
-    if (pos + 16 > line.size()) return false;
-    std::uint64_t value = 0;
-    for (std::size_t i = pos; i < pos + 16; ++i) {
-        char c = line[i];
-        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (digit < 0) return false;
-        value = value << 4 | static_cast<std::uint64_t>(digit);
-    }
-    out = value;
-    return true;
-}
 
 bool sameExecutable(const VerifyKey& a, const VerifyKey& b) {
     if (a.requirements != b.requirements || a.exePath.size() != b.exePath.size()) return false;
@@ -79,17 +30,8 @@ bool storablePath(const String& path) {
 
 }  // namespace
 
-std::uint64_t fnv1a64(const String& bytes, std::uint64_t seed) {
-    std::uint64_t hash = seed;
-    for (char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ULL;
-    }
-    return hash;
-}
-
 String fileIdentity(std::uint64_t size, std::uint64_t digest) {
-    return "file " + decimal(size) + " " + hex16(digest);
+    return "file " + unsignedDecimal(size) + " " + hex16(digest);
 }
 
 String requirementsText(const std::vector<RequiredProperty>& required, const String& className,
@@ -104,30 +46,10 @@ String requirementsText(const std::vector<RequiredProperty>& required, const Str
 
 bool VerifyCache::parse(const String& text) {
     entries_.clear();
+    StringList lines;
+    if (!openRecord(text, kVersionLine, lines)) return false;
     std::vector<VerifyKey> entries;
-    std::size_t pos = 0;
-    bool versionSeen = false;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == String::npos) return false;  // cut short
-        const String line = text.substr(pos, end - pos);
-        const std::size_t lineStart = pos;
-        pos = end + 1;
-        if (!versionSeen) {
-            if (line != kVersionLine) return false;
-            versionSeen = true;
-            continue;
-        }
-        if (line.compare(0, 4, kEndWord) == 0) {
-            std::size_t at = 4;
-            std::uint64_t count = 0, sum = 0;
-            if (!readDecimal(line, at, count) || count != entries.size()) return false;
-            if (!readHex16(line, at, sum) || at + 16 != line.size()) return false;
-            if (sum != fnv1a64(text.substr(0, lineStart))) return false;
-            if (pos != text.size()) return false;  // nothing may follow
-            entries_ = std::move(entries);
-            return true;
-        }
+    for (const String& line : lines) {
         VerifyKey key;
         std::size_t at = 0;
         if (!readDecimal(line, at, key.size) || !readDecimal(line, at, key.lastWrite)) return false;
@@ -136,17 +58,16 @@ bool VerifyCache::parse(const String& text) {
         if (!storablePath(key.exePath)) return false;
         entries.push_back(key);
     }
-    return false;  // no closing line
+    entries_ = std::move(entries);
+    return true;
 }
 
 String VerifyCache::format() const {
-    String text = String(kVersionLine) + "\n";
+    StringList lines;
     for (const VerifyKey& key : entries_)
-        text += decimal(key.size) + " " + decimal(key.lastWrite) + " " + hex16(key.requirements) + " " + key.exePath +
-                "\n";
-    const std::uint64_t sum = fnv1a64(text);
-    text += kEndWord + decimal(entries_.size()) + " " + hex16(sum) + "\n";
-    return text;
+        lines.push_back(unsignedDecimal(key.size) + " " + unsignedDecimal(key.lastWrite) + " " + hex16(key.requirements) + " " +
+                        key.exePath);
+    return sealRecord(kVersionLine, lines);
 }
 
 bool VerifyCache::contains(const VerifyKey& key) const {

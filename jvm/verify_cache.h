@@ -11,11 +11,10 @@
 
 #include "jvm/jvm_file.h"
 #include "base/string.h"
+#include "text/record.h"
 
 namespace mg {
 
-// 64-bit FNV-1a of bytes, continuing from seed.
-std::uint64_t fnv1a64(const String& bytes, std::uint64_t seed = 14695981039346656037ULL);
 
 // "file <size> <digest>": a class path file's identity.
 String fileIdentity(std::uint64_t size, std::uint64_t digest);

@@ -8,6 +8,7 @@
 
 #include "jvm/verify_cache.h"
 #include "base/handles.h"
+#include "system/temp.h"
 #include "ui/messages.h"
 
 namespace mg {
@@ -33,8 +34,6 @@ String folderPath() {
     if (base.back() != '\\') base += '\\';
     return base + kFolder;
 }
-
-bool hasWildcard(const String& path) { return path.find_first_of("*?") != String::npos; }
 
 // Feeds the file's bytes to fnv1a64, in blocks; false when it cannot be read.
 bool digestFile(const String& path, std::uint64_t& size, std::uint64_t& digest) {
@@ -100,16 +99,7 @@ public:
         return true;
     }
 
-    // FindFirstFile reports size and last-write time on every Windows, 95 included.
-    bool stamp(const String& path, VerifyKey& key) override {
-        if (hasWildcard(path)) return false;
-        WIN32_FIND_DATAA data;
-        FindHandle found(::FindFirstFileA(path.c_str(), &data));
-        if (!found || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-        key.size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        key.lastWrite = (std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-        return true;
-    }
+    bool stamp(const String& path, VerifyKey& key) override { return fileStamp(path, key.size, key.lastWrite); }
 
     String classpathIdentity(const String& classpath) override {
         String path = classpath;

@@ -23,6 +23,17 @@ void setInstallResult(bool installed, const String& jvmFilePath) {
 
 }  // namespace
 
+// The cache's entry of the bundled JVM: the installer run in it.
+class CachedInstall : public CacheFill {
+public:
+    CachedInstall(InstallAndLaunch& owner, const FileEntry& installer) : owner_(owner), installer_(installer) {}
+    bool fill(const String& into, const String& final) override { return owner_.installInto(installer_, into, final); }
+
+private:
+    InstallAndLaunch& owner_;
+    const FileEntry& installer_;
+};
+
 void InstallAndLaunch::initializeUi() {
     progressRequested = true;
     setStatus(STATUS_INITIALIZING);
@@ -45,17 +56,34 @@ void InstallAndLaunch::installJvm(std::int32_t mode) {
     }
     if (installer == nullptr) throw LauncherException(messageText(MSG_NO_INSTALLER));
 
+    if (mode != 2) {
+        String folder;
+        CachedInstall install(*this, *installer);
+        const CacheOutcome outcome = system_.cachedJvm(install, folder);
+        if (outcome == CacheOutcome::Failed) return;
+        if (outcome == CacheOutcome::Ready) {
+            appendBackslash(folder);
+            setInstallResult(true, folder + "jvm");
+            return;
+        }
+    }
+
     String destination = mode == 2 ? chooseDirectory() : system_.tempItems().createTempDir();
     if (destination.empty()) {
         setInstallResult(false, String());
         return;
     }
+    if (!installInto(*installer, destination, destination)) return;
+    appendBackslash(destination);
+    setInstallResult(true, destination + "jvm");
+}
 
-    String installerPath = system_.extractTo(*installer, destination);
+bool InstallAndLaunch::installInto(const FileEntry& installer, const String& into, const String& final) {
+    String installerPath = system_.extractTo(installer, into);
     try {
         // Quoted when needed: a temporary path such as C:\Documents and
         // Settings\... would otherwise start C:\Documents.exe if one exists.
-        system_.runProcess(quoteArgumentIfNeeded(installerPath), destination, false, true, true);
+        system_.runProcess(quoteArgumentIfNeeded(installerPath), into, false, true, true);
     } catch (const LauncherException&) {
         // In a chosen directory nothing else would remove it.
         system_.tempItems().deletePath(installerPath);
@@ -63,19 +91,23 @@ void InstallAndLaunch::installJvm(std::int32_t mode) {
     }
     system_.tempItems().deletePath(installerPath);
 
-    String jvmFilePath = destination;
+    String jvmFilePath = into;
     appendBackslash(jvmFilePath);
     jvmFilePath += "jvm";
     if (!system_.tempItems().fileExists(jvmFilePath)) {
         writeLog("Invalid bundled JVM. Missing 'jvm' file.", LOG_ERROR);
         setRunExitCode(EXIT_NO_JVM);
-        return;
+        return false;
     }
+    // The file names the folder the JVM will be used from.
+    String finalJvmFile = final;
+    appendBackslash(finalJvmFile);
+    finalJvmFile += "jvm";
     TagFile jvmFile;
     jvmFile.load(jvmFilePath);
-    jvmFile.setJvmLocation(destination, jvmFilePath, true);
+    jvmFile.setJvmLocation(final, finalJvmFile, true);
     jvmFile.write(jvmFilePath);
-    setInstallResult(true, jvmFilePath);
+    return true;
 }
 
 String InstallAndLaunch::chooseDirectory() {

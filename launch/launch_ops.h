@@ -9,6 +9,7 @@
 
 #include "instructions/operations.h"
 #include "launch/launch_script.h"
+#include "payload/cache.h"
 #include "payload/file_entry.h"
 #include "base/string.h"
 #include "system/temp_items.h"
@@ -29,6 +30,14 @@ public:
     // Where installers and second launchers are extracted to.
     virtual TempItems& tempItems() = 0;
     virtual String extractTo(const FileEntry& entry, const String& directory) = 0;
+    // With the payload cache on (CACHE_FOLDER), the folder of the bundled
+    // JVM installed there, installed through install when it is not complete
+    // yet (see cacheEntry). Off by default.
+    virtual CacheOutcome cachedJvm(CacheFill& install, String& folder) {
+        (void)install;
+        (void)folder;
+        return CacheOutcome::Off;
+    }
 
     // Starts commandLine in directory; with wait, blocks until it ended and
     // throws LauncherException when it could not be started or waited for.
@@ -68,6 +77,11 @@ public:
 
 private:
     void launch(JvmFile& jvmFile, LaunchScript& script, std::int16_t seconds);
+    // Runs the installer in into for a JVM that will live in final (the
+    // same folder, or the cache's entry it is renamed to); false (logged)
+    // when it left no JVM file.
+    bool installInto(const FileEntry& installer, const String& into, const String& final);
+    friend class CachedInstall;
 
     InstallAndLaunchSystem& system_;
     const LaunchContext& context_;

@@ -57,6 +57,10 @@ public:
     String extractTo(const FileEntry& entry, const String& directory) override {
         return mg::extractTo(entry, directory);
     }
+    CacheOutcome cachedJvm(CacheFill& install, String& folder) override {
+        return cacheEntry(launcherFile_.instructions(), "jvm", INSTALLER_VERSION_TAG, "the bundled JVM",
+                          "installing it into a temporary folder", install, folder);
+    }
 
     void runProcess(const String& commandLine, const String& directory, bool showConsole, bool capture,
                     bool wait) override {

@@ -45,16 +45,7 @@ public:
 
     String tempRoot() override { return getTempRoot(); }
 
-    StringList extractClasspathArchives() override {
-        String directory = createTempDir();
-        StringList paths;
-        LauncherFile& file = launcherFile_;
-        for (std::int32_t i = 0; i < file.entryCount(); ++i) {
-            const FileEntry* entry = file.entryAt(i);
-            if (entry != nullptr && entry->type == FT_CLASSPATH_ARCHIVE) paths.push_back(extractTo(*entry, directory));
-        }
-        return paths;
-    }
+    StringList extractClasspathArchives() override { return extractArchives(FT_CLASSPATH_ARCHIVE); }
 
     std::uint64_t physicalMemoryMb() override {
         // GlobalMemoryStatusEx is missing on the 9x family and NT 4; the

@@ -65,12 +65,21 @@ public:
                 runInstructions_ = false;
             } else if (arg == "-mg:javaconsole") {
                 javaConsole = true;
+            } else if (arg == "-mg:clearcache" && clearCacheAt_ == kNone) {
+                // An ordinary argument unless the program has a cache: known
+                // only once the index is read, after the options.
+                clearCacheAt_ = passThroughArgs.size();
+                passThroughArgs.push_back(arg);
             } else {
                 passThroughArgs.push_back(arg);
             }
         }
         if (runInstructions_) {
             loadIndex(true);
+            if (clearCacheAt_ != kNone && actions_.clearCache(launcherFile().instructions())) {
+                passThroughArgs.erase(passThroughArgs.begin() + static_cast<std::ptrdiff_t>(clearCacheAt_));
+                return;
+            }
             runInstructions();
             setProgress(100);
         }
@@ -195,8 +204,11 @@ private:
         actions_.writeOutput(path + "\n");
     }
 
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
     DriverActions& actions_;
     bool runInstructions_ = true;
+    std::size_t clearCacheAt_ = kNone;
 };
 
 }  // namespace

@@ -26,6 +26,12 @@ public:
     // Builds the interpreter on program and runs it; an error in the program
     // arrives as the LauncherException "Error in instructions. ...".
     virtual void runProgram(const TagFile& program) = 0;
+    // -mg:clearcache: removes the program's payload cache and tells the
+    // user; false when the program asks for no cache (CACHE_FOLDER).
+    virtual bool clearCache(const TagFile* program) {
+        (void)program;
+        return false;
+    }
     // A line for the standard output of the query actions.
     virtual void writeOutput(const String& text) = 0;
 };

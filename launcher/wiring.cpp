@@ -12,6 +12,7 @@
 #include "launch/launch_script_env.h"
 #include "launcher/actions.h"
 #include "launcher/driver.h"
+#include "payload/cache.h"
 #include "payload/extract.h"
 #include "payload/launcher_file.h"
 #include "base/settings.h"
@@ -53,6 +54,7 @@ public:
         Instructions instructions(program, jvm_, launch);
         runInstructions(instructions);
     }
+    bool clearCache(const TagFile* program) override { return mg::clearCache(program); }
     void writeOutput(const String& text) override { writeStandardOutput(text); }
 
 private:

@@ -10,6 +10,7 @@
 #include "base/file_ptr.h"
 #include "base/path.h"
 #include "base/settings.h"
+#include "payload/cache.h"
 #include "payload/launcher_file.h"
 #include "system/temp.h"
 #include "system/temp_register.h"
@@ -30,6 +31,8 @@ const std::size_t kBlockSize = 0xEFFF;
 const std::size_t kArchiveBlockSize = 4096;
 
 String applicationArchivePath;
+bool archiveCacheDecided = false;
+String archiveCacheFolder;
 
 LauncherException writeError(int error) {
     return LauncherException(messageText(MSG_WRITE_ERROR) + toDecimal(error) + messageText(MSG_DISK_SPACE));
@@ -115,16 +118,58 @@ void extractAll() {
     input.write("input.tag");
 }
 
-String applicationArchive() {
-    if (!applicationArchivePath.empty()) return applicationArchivePath;
+namespace {
+
+// The cache's entry of the archives: every class-path and application
+// archive, by its name.
+class ArchiveFill : public CacheFill {
+public:
+    bool fill(const String& into, const String&) override {
+        LauncherFile& file = launcherFile();
+        for (int i = 0; i < file.entryCount(); ++i) {
+            const FileEntry& entry = *file.entryAt(i);
+            if (entry.type == FT_CLASSPATH_ARCHIVE || entry.type == FT_APPLICATION_ARCHIVE) extractTo(entry, into);
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+String cachedArchiveFolder() {
+    if (archiveCacheDecided) return archiveCacheFolder;
+    archiveCacheDecided = true;
+    ArchiveFill fill;
+    cacheEntry(launcherFile().instructions(), "app", PAYLOAD_VERSION_TAG, "the application archives",
+               "extracting them to a temporary folder", fill, archiveCacheFolder);
+    return archiveCacheFolder;
+}
+
+StringList extractArchives(FileType type) {
+    const String cached = cachedArchiveFolder();
     LauncherFile& file = launcherFile();
     // Made even when no entry follows: a short-lived empty directory, which
     // the clean-up removes.
-    const String directory = createTempDir();
+    const String directory = cached.empty() ? createTempDir() : cached;
+    StringList paths;
     for (int i = 0; i < file.entryCount(); ++i) {
         const FileEntry& entry = *file.entryAt(i);
-        if (entry.type != FT_APPLICATION_ARCHIVE) continue;
-        applicationArchivePath = extractTo(entry, directory);
+        if (entry.type != type) continue;
+        if (cached.empty()) {
+            paths.push_back(extractTo(entry, directory));
+        } else {
+            String path = cached;
+            appendBackslash(path);
+            paths.push_back(path + entry.name);
+        }
+    }
+    return paths;
+}
+
+String applicationArchive() {
+    if (applicationArchivePath.empty()) {
+        const StringList paths = extractArchives(FT_APPLICATION_ARCHIVE);
+        if (!paths.empty()) applicationArchivePath = paths.back();
     }
     return applicationArchivePath;
 }
@@ -162,6 +207,10 @@ String applicationArchive(const String& name) {
     return applicationArchivePath;
 }
 
-void forgetApplicationArchive() { applicationArchivePath.clear(); }
+void forgetApplicationArchive() {
+    applicationArchivePath.clear();
+    archiveCacheDecided = false;
+    archiveCacheFolder.clear();
+}
 
 }  // namespace mg

@@ -16,12 +16,21 @@ String extractTo(const FileEntry& entry, const String& directory);
 // "input.tag" that runs the same instructions from them.
 void extractAll();
 
+// The archives of that type (class-path or application), in index order:
+// in the payload cache when the instructions ask for it (CACHE_FOLDER) and it
+// can be used, else extracted into one new temporary directory.
+StringList extractArchives(FileType type);
+// The cache's folder of this payload's archives, filled on first use; empty
+// when they go to temporary directories.
+String cachedArchiveFolder();
+
 // The application archive, extracted (or, given a name, copied from beside
 // the original launcher) into a temporary directory on first use; empty when
 // there is none.
 String applicationArchive();
 String applicationArchive(const String& name);
-// Forgets the application archive's path, as at start-up; for tests.
+// Forgets the application archive's path and the cache's answer, as at
+// start-up; for tests.
 void forgetApplicationArchive();
 
 }  // namespace mg

@@ -1,6 +1,7 @@
 #include "system/java_path.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -130,6 +131,23 @@ String javaSafeTempRoot() {
                  codePageText() + " and it has no short name; use -mg:tempdir",
              LOG_WARNING);
     return path;
+}
+
+String javaSafeLocalAppData() {
+    // Looked up, not imported: shell32 has it from Windows 2000 on; older
+    // systems run without the cache.
+    using FolderPathCall = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    FARPROC proc = shell == nullptr ? nullptr : GetProcAddress(shell, "SHGetFolderPathW");
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (proc == nullptr ||
+        FAILED(reinterpret_cast<FolderPathCall>(reinterpret_cast<void*>(proc))(nullptr, CSIDL_LOCAL_APPDATA, nullptr,
+                                                                               0, buffer)) ||
+        buffer[0] == 0)
+        return String();
+    const std::wstring wide(buffer);
+    String path = fromWide(wide);
+    return survivesSystemCodePage(path) ? path : survivingShortName(wide);
 }
 
 }  // namespace mg

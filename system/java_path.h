@@ -26,4 +26,9 @@ String javaSafePath(const String& path, const char* what);
 // Temp (logged as a warning).
 String javaSafeTempRoot();
 
+// The user's local application data folder (CSIDL_LOCAL_APPDATA) in a form
+// Java can open: its name, else its short name; empty when the system has
+// none or neither form survives the system code page.
+String javaSafeLocalAppData();
+
 }  // namespace mg

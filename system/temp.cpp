@@ -121,4 +121,14 @@ void cleanupPass() {
     if (originalGiven) removeSelf();
 }
 
+bool fileStamp(const String& path, std::uint64_t& size, std::uint64_t& lastWrite) {
+    if (path.find_first_of("*?") != String::npos) return false;
+    WIN32_FIND_DATAA data;
+    FindHandle found(::FindFirstFileA(path.c_str(), &data));
+    if (!found || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    lastWrite = (std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 }  // namespace mg

@@ -37,6 +37,10 @@ bool hasEnoughSpace(const String& dir, std::int32_t byteCount);
 // without sharing counts as existing.
 bool fileExists(const String& path);
 
+// A file's size and last-write stamp as FindFirstFile reports them (on every
+// Windows, 95 included); false for a directory, a wildcard or no file.
+bool fileStamp(const String& path, std::uint64_t& size, std::uint64_t& lastWrite);
+
 // Removes every registered temporary item, newest first, and (after -mg:orig)
 // schedules the launcher's own removal. Safe to call more than once and from
 // both threads.

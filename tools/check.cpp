@@ -17,6 +17,7 @@
 #include "jvm/jvm_file.h"
 #include "launch/launch_script.h"
 #include "launch/launch_script_env.h"
+#include "payload/cache.h"
 #include "payload/index_format.h"
 #include "system/single_instance.h"
 #include "system/temp_items.h"
@@ -38,7 +39,8 @@ constexpr std::int64_t MAX_STUB_READ = 64LL * 1024 * 1024;
 constexpr std::uint16_t RT_RCDATA_ID = 10;
 constexpr std::uint16_t SUBSYSTEM_CONSOLE = 3;
 
-const char* const INSTRUCTIONS_TAGS[] = {"DESC", "INSTRUCTIONS", "JVM_DOWNLOAD_URL", "SINGLE_INSTANCE"};
+const char* const INSTRUCTIONS_TAGS[] = {"DESC",         "INSTRUCTIONS",    "JVM_DOWNLOAD_URL", "SINGLE_INSTANCE",
+                                         "CACHE_FOLDER", "PAYLOAD_VERSION", "INSTALLER_VERSION"};
 const char* const LAUNCH_SCRIPT_TAGS[] = {"COMMAND", "DISPLAY_CONSOLE", "AUTO_SET_WORKING_DIR", "DESC", "ARCHIVE",
                                           "START_FAILURE_MESSAGE"};
 const char* const JVM_FILE_TAGS[] = {"DESC",         "JVM_EXE",       "JVM_HOME",       "PATH_HINT",
@@ -521,6 +523,11 @@ void Checker::checkInstructions(CheckedFile& checked) {
         report.error(checked.places->tagLine("SINGLE_INSTANCE"),
                      "SINGLE_INSTANCE " + program.getValue("SINGLE_INSTANCE") +
                          ": the name must be 1 to 64 letters, digits, '.', '-' or '_'");
+    if (program.findTag(CACHE_FOLDER_TAG) != nullptr && !cacheFolderProblem(program.getValue(CACHE_FOLDER_TAG)).empty())
+        report.error(checked.places->tagLine(CACHE_FOLDER_TAG),
+                     "CACHE_FOLDER " + program.getValue(CACHE_FOLDER_TAG) + ": " +
+                         cacheFolderProblem(program.getValue(CACHE_FOLDER_TAG)) +
+                         "; the launcher would extract to the temporary folder");
     if (program.findTag(INSTRUCTIONS_TAG) == nullptr) {
         report.warning(0, "no INSTRUCTIONS: the program does nothing");
         return;

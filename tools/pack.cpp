@@ -10,7 +10,11 @@
 
 #include "base/file_ptr.h"
 #include "base/path.h"
+#include "payload/cache.h"
 #include "payload/index_format.h"
+#include "text/record.h"
+#include "text/tagfile.h"
+#include "text/text.h"
 #include "system/temp_register.h"
 #include "tools/pe_image.h"
 
@@ -83,6 +87,60 @@ void copyInto(std::FILE* out, const String& path, std::int64_t expected, PeCheck
     // The index records the size measured before; a file that changed
     // meanwhile would leave every later offset wrong.
     if (copied != expected) fail(std::string(path) + " changed while it was being copied");
+}
+
+String entryName(const PackFile& f) { return f.nameGiven ? f.name : lastComponent(f.path); }
+
+// fnv1a64 over the type, name and bytes of every file of the two types, in
+// order: what names a payload version in the cache.
+std::uint64_t versionOf(const PackRequest& request, int type, int otherType) {
+    std::uint64_t digest = fnv1a64(String());
+    std::vector<char> buffer(64 * 1024);
+    for (const PackFile& f : request.files) {
+        if (f.type != type && f.type != otherType) continue;
+        digest = fnv1a64(String(1, static_cast<char>(f.type)) + entryName(f) + String(1, '\0'), digest);
+        FilePtr in(std::fopen(f.path.c_str(), "rb"));
+        if (!in) fail(std::string("cannot read ") + std::string(f.path) + ": " + std::strerror(errno));
+        std::size_t got;
+        while ((got = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0)
+            digest = fnv1a64(String(buffer.data(), got), digest);
+    }
+    return digest;
+}
+
+// The first instructions file as the launcher gets it: with CACHE_FOLDER,
+// the versions of its archives and its installer are written in, replacing
+// any it carried (a launcher unpacked by -mg:extract and packed again), so
+// that the launcher never reads its payload to tell versions apart. Empty
+// (the file as it is) without CACHE_FOLDER; at is the file's position.
+std::string versionedInstructions(const PackRequest& request, std::size_t& at) {
+    for (at = 0; at < request.files.size() && request.files[at].type != FT_INSTRUCTIONS; ++at) {}
+    if (at == request.files.size()) return std::string();
+    const String& path = request.files[at].path;
+    TagFile program;
+    try {
+        program.load(path);
+    } catch (const LauncherException&) {
+        return std::string();  // the checks report it
+    }
+    if (program.findTag(CACHE_FOLDER_TAG) == nullptr) return std::string();
+    const std::string text = readWhole(path, sizeOf(path));
+    std::string out;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find('\n', pos);
+        end = end == std::string::npos ? text.size() : end + 1;
+        String line = text.substr(pos, end - pos);
+        trim(line);
+        if (line.compare(0, std::strlen(PAYLOAD_VERSION_TAG) + 1, String(PAYLOAD_VERSION_TAG) + ":") != 0 &&
+            line.compare(0, std::strlen(INSTALLER_VERSION_TAG) + 1, String(INSTALLER_VERSION_TAG) + ":") != 0)
+            out += text.substr(pos, end - pos);
+        pos = end;
+    }
+    if (!out.empty() && out.back() != '\n') out += '\n';
+    out += String(PAYLOAD_VERSION_TAG) + ": " + hex16(versionOf(request, FT_CLASSPATH_ARCHIVE, FT_APPLICATION_ARCHIVE)) +
+           "\n";
+    out += String(INSTALLER_VERSION_TAG) + ": " + hex16(versionOf(request, FT_JVM_INSTALLER, -1)) + "\n";
+    return out;
 }
 
 }  // namespace
@@ -196,13 +254,16 @@ std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std
     std::vector<FileEntry> entries;
     std::vector<std::int64_t> sizes;
     std::int64_t position = stubSize;
+    std::size_t versionedAt = 0;
+    const std::string versioned = versionedInstructions(request, versionedAt);
     for (std::size_t i = 0; i < request.files.size(); ++i) {
         const PackFile& f = request.files[i];
-        std::int64_t size = sizeOf(f.path);
+        std::int64_t size = !versioned.empty() && i == versionedAt ? static_cast<std::int64_t>(versioned.size())
+                                                                    : sizeOf(f.path);
         FileEntry e;
         e.type = static_cast<FileType>(f.type);
         e.id = f.idGiven ? f.id : static_cast<std::int32_t>(i);
-        e.name = f.nameGiven ? f.name : lastComponent(f.path);
+        e.name = entryName(f);
         std::string problem = entryNameProblem(e.name);
         if (!problem.empty()) fail(std::string("the entry name of ") + std::string(f.path) + " " + problem);
         if (position + size > MAX_LAUNCHER_SIZE) fail("the launcher would be 2 GB or larger");
@@ -230,8 +291,15 @@ std::vector<FileEntry> buildLauncher(const PackRequest& request, std::vector<std
             PeChecksum checksum;
             checksum.add(stub.data(), stub.size());
             if (std::fwrite(stub.data(), 1, stub.size(), out.get()) != stub.size()) fail("cannot write the output");
-            for (std::size_t i = 0; i < entries.size(); ++i)
-                copyInto(out.get(), request.files[i].path, sizes[i], checksum);
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                if (!versioned.empty() && i == versionedAt) {
+                    if (std::fwrite(versioned.data(), 1, versioned.size(), out.get()) != versioned.size())
+                        fail("cannot write the output");
+                    checksum.add(versioned.data(), versioned.size());
+                } else {
+                    copyInto(out.get(), request.files[i].path, sizes[i], checksum);
+                }
+            }
             std::string tail = index + encodeTrailer(static_cast<std::uint32_t>(position));
             checksum.add(tail.data(), tail.size());
             std::string field(4, '\0');

@@ -59,6 +59,14 @@ public:
         ++browses;
         return chosenFolder;
     }
+    // The cache as the row wants it: off, holding the JVM already (Ready
+    // without filling), or filling into a fresh folder for cacheFolder.
+    CacheOutcome cachedJvm(CacheFill& install, String& folder) override {
+        if (cache == CacheOutcome::Off || cache == CacheOutcome::Bypassed) return cache;
+        folder = cacheFolder;
+        if (!cacheFills) return CacheOutcome::Ready;
+        return install.fill(temp.createTempDir(), cacheFolder) ? CacheOutcome::Ready : CacheOutcome::Failed;
+    }
 
     FileEntry& addEntry(FileType type, std::int32_t id, const String& name) {
         entries.push_back(std::make_unique<FileEntry>());
@@ -76,6 +84,9 @@ public:
     std::function<void(const String&)> onRun;
     String chosenFolder;
     int browses = 0;
+    CacheOutcome cache = CacheOutcome::Off;
+    bool cacheFills = false;
+    String cacheFolder = "C:\\cache\\jvm-0123456789abcdef";
 };
 
 // The installer contract: it leaves a JVM file named "jvm" in its directory.
@@ -204,6 +215,54 @@ TEST_F(LaunchOpsTest, InstallJvmModes) {
             EXPECT_TRUE(called("hideAfter(0)"));
         }
         EXPECT_EQ(called("setStatus(4)"), row.mode != 0);
+    }
+}
+
+TEST_F(LaunchOpsTest, InstallJvmWithTheCache) {
+    struct Row {
+        const char* name;
+        std::int32_t mode;
+        CacheOutcome cache;
+        bool fills;
+        bool installerWritesJvm;
+        std::size_t expectedRuns;
+        std::int32_t expectedN1;
+        const char* expectedS1;
+    };
+    const Row rows[] = {
+        {"installed before: no installer runs", 1, CacheOutcome::Ready, false, true, 0, 1,
+         "C:\\cache\\jvm-0123456789abcdef\\jvm"},
+        {"installed now, for the entry's own folder", 0, CacheOutcome::Ready, true, true, 1, 1,
+         "C:\\cache\\jvm-0123456789abcdef\\jvm"},
+        {"installer left no jvm file: nothing installed again", 1, CacheOutcome::Ready, true, false, 1, 0, ""},
+        {"cache unusable: a temporary folder as before", 1, CacheOutcome::Bypassed, false, true, 1, 1,
+         "launch_ops_tmp1\\jvm"},
+        {"chosen folder never uses the cache", 2, CacheOutcome::Ready, false, true, 1, 1, "chosen\\jvm"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        system = FakeSystem();
+        system.addEntry(FT_JVM_INSTALLER, 0, "setup.exe");
+        system.chosenFolder = "chosen";
+        system.cache = row.cache;
+        system.cacheFills = row.fills;
+        if (row.installerWritesJvm) system.onRun = writeJvmFile;
+
+        ops.installJvm(row.mode);
+
+        EXPECT_EQ(system.runs.size(), row.expectedRuns);
+        EXPECT_EQ(getNumericVariable(1), row.expectedN1);
+        EXPECT_EQ(getStringVariable(1), row.expectedS1);
+        if (row.fills && row.installerWritesJvm) {
+            // Installed in the filling folder, describing the entry it becomes.
+            TagFile written;
+            written.load(system.runs[0].directory + "\\jvm");
+            EXPECT_EQ(written.getValue("JVM_HOME"), system.cacheFolder);
+            EXPECT_EQ(written.getValue("JVM_FILE"), system.cacheFolder + "\\jvm");
+            std::remove(String(system.runs[0].directory + "\\jvm").c_str());
+        }
     }
 }
 

@@ -65,6 +65,11 @@ public:
         calls.push_back("runProgram " + program.getValue("INSTRUCTIONS"));
         if (!failProgram.empty()) throw LauncherException(failProgram);
     }
+    bool clearCache(const TagFile* program) override {
+        if (program == nullptr || program->findTag("CACHE_FOLDER") == nullptr) return false;
+        calls.push_back("clearCache " + program->getValue("CACHE_FOLDER"));
+        return true;
+    }
     void writeOutput(const String& text) override { output += text; }
 
 private:
@@ -195,6 +200,32 @@ TEST_F(DriverTest, SettingsFromOptions) {
     EXPECT_EQ(logPath, "driver.log");
     EXPECT_EQ(hostui::state().calls.front(), "setProgress(0)");
     EXPECT_EQ(hostui::state().calls.back(), "setProgress(100)");
+}
+
+TEST_F(DriverTest, ClearCacheOnlyForAProgramWithACache) {
+    struct Row {
+        const char* program;
+        StringList args;
+        const char* calls;
+        StringList passed;
+    };
+    const Row rows[] = {
+        {"INSTRUCTIONS:\nRUN\n/:\n", {"a", "-mg:clearcache", "b"}, "runProgram RUN", {"a", "-mg:clearcache", "b"}},
+        {"CACHE_FOLDER: V\\A\nINSTRUCTIONS:\nRUN\n/:\n", {"a", "-mg:clearcache", "b"}, "clearCache V\\A",
+         {"a", "b"}},
+        // Only the first is the option; a second goes on to the application.
+        {"CACHE_FOLDER: V\\A\nINSTRUCTIONS:\nRUN\n/:\n", {"-mg:clearcache", "-mg:clearcache"}, "clearCache V\\A",
+         {"-mg:clearcache"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.program);
+        TearDown();
+        SetUp();
+        writeFile("driver_launcher.exe", launcherWithText(row.program));
+        EXPECT_EQ(run(row.args), "");
+        EXPECT_EQ(calls(), row.calls);
+        EXPECT_EQ(passThroughArgs, row.passed);
+    }
 }
 
 TEST_F(DriverTest, InputFileLogAndProgressWindow) {

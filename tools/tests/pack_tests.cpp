@@ -129,6 +129,44 @@ TEST_F(PackTest, BuildWritesBytesIndexAndTrailer) {
     EXPECT_TRUE(back.empty());
 }
 
+// The packed instructions as the launcher reads them.
+std::string packedInstructions() {
+    bool hasIndex = false;
+    auto back = readLauncherIndex("pack_test/out.exe", hasIndex);
+    std::string image = readFile("pack_test/out.exe");
+    return image.substr(static_cast<std::size_t>(back[0]->offset), static_cast<std::size_t>(back[0]->length));
+}
+
+TEST_F(PackTest, CacheFolderGetsThePayloadsVersions) {
+    const std::vector<std::string> args = {"--stub", "pack_test/stub.exe", "-o", "pack_test/out.exe", "--file",
+                                           "instructions", "pack_test/instructions.txt", "--file",
+                                           "application-archive", "pack_test/app.jar", "--file", "jvm-installer",
+                                           "pack_test/setup.exe"};
+    writeFile("pack_test/setup.exe", "MZ setup");
+    // Without CACHE_FOLDER the file goes in as it is.
+    buildLauncher(parseBuildArguments(args));
+    EXPECT_EQ(packedInstructions(), readFile("pack_test/instructions.txt"));
+
+    // With it, versions are written in; versions it carried (a launcher
+    // unpacked and packed again) are replaced.
+    writeFile("pack_test/instructions.txt",
+              "CACHE_FOLDER: Vendor\\App\nPAYLOAD_VERSION: 0000000000000000\nINSTRUCTIONS:\nLAUNCH\n/:");
+    buildLauncher(parseBuildArguments(args));
+    const std::string first = packedInstructions();
+    EXPECT_EQ(first.find("PAYLOAD_VERSION: 0000000000000000"), std::string::npos) << first;
+    const std::string head = "CACHE_FOLDER: Vendor\\App\nINSTRUCTIONS:\nLAUNCH\n/:\n";
+    ASSERT_EQ(first.substr(0, head.size()), head);
+    const std::string versions = first.substr(head.size());
+    ASSERT_EQ(versions.size(), 2 * (std::string(": ").size() + 16 + 1) + 15 + 17) << versions;
+
+    // Another archive changes the payload's version, not the installer's.
+    writeFile("pack_test/app.jar", "PK app 2");
+    buildLauncher(parseBuildArguments(args));
+    const std::string second = packedInstructions().substr(head.size());
+    EXPECT_NE(second.substr(0, 34), versions.substr(0, 34));
+    EXPECT_EQ(second.substr(34), versions.substr(34));
+}
+
 TEST_F(PackTest, Refusals) {
     buildLauncher(parseBuildArguments({"--stub", "pack_test/stub.exe", "-o", "pack_test/packed.exe"}));
     writeFile("pack_test/out.exe", "previous");
